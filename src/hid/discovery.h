@@ -1,0 +1,30 @@
+// Discovery of units among the HID device interfaces by their paths.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "hid/transport_status.h"
+
+// "vid_%04X&pid_%04X" filled with the two IDs (always 17 characters).
+std::string MatchText(uint16_t vendorId, uint16_t productId);
+
+// Refills HidPathList with the paths of all present HID interfaces, in
+// enumeration order. 0, or 7 with every readable path kept. Only after
+// LoadHidApi returned 0 in the same operation.
+TransportStatus EnumerateHidPaths();
+
+// True when text occurs anywhere in path, ignoring the case of a-z.
+bool PathMatches(std::string path, std::string text);
+
+// Number of HidPathList entries that match text.
+uint32_t CountMatchingPaths(const std::string& text);
+
+// The index-th matching path, in its original case: 0 when found (output
+// assigned), 1 when not (output untouched).
+uint32_t GetMatchingPath(std::string& output, const std::string& text, uint32_t index);
+
+// LoadHidApi, EnumerateHidPaths and CountMatchingPaths for one pair, each
+// step's status stored in LastTransportStatus. Returns 6 (count not written),
+// or the enumeration's status with the count written.
+TransportStatus CountUnits(uint16_t vendorId, uint16_t productId, uint32_t& count);
