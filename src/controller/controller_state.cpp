@@ -1,0 +1,7 @@
+#include "controller/controller_state.h"
+
+#include "protocol/family_ids.h"
+
+void ResetControllerState() {
+    ResetProtocolState();
+}
