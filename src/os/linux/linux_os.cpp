@@ -1,0 +1,72 @@
+#include "os/linux/linux_os.h"
+
+#include <sched.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <utility>
+
+namespace KL_VRXOS {
+
+TLinuxOs::TLinuxOs(std::string sysRoot, std::string devRoot)
+    : sysRoot(std::move(sysRoot)), devRoot(std::move(devRoot)) {}
+
+TLinuxOs::~TLinuxOs() = default;
+
+uint32_t TLinuxOs::GetLastError() {
+    return ThreadLastError();
+}
+
+// Truncation to 32 bits is deliberate: the count wraps like Windows' after
+// 49.7 days, and callers measure with unsigned differences.
+uint32_t TLinuxOs::GetTickCount() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const uint64_t ms =
+        static_cast<uint64_t>(now.tv_sec) * 1000u + static_cast<uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<uint32_t>(ms);
+}
+
+void TLinuxOs::Sleep(uint32_t ms) {
+    if (ms == 0) {
+        sched_yield();
+        return;
+    }
+    timespec rest{static_cast<time_t>(ms / 1000u), static_cast<long>(ms % 1000u) * 1000000L};
+    while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+    }
+}
+
+uint32_t TLinuxOs::GetCurrentThreadId() {
+    return static_cast<uint32_t>(syscall(SYS_gettid));
+}
+
+std::tm TLinuxOs::LocalTime() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return local;
+}
+
+// "C:\VRXHIDLog.log" becomes "VRXHIDLog.log" in the current directory: a
+// leading drive with its root ("C:\", any letter, any case) goes, so the
+// drive's root stands for the current directory; backslashes become slashes.
+std::unique_ptr<TTextFile> TLinuxOs::OpenAppendTextFile(const std::string& windowsPath) {
+    std::string path = windowsPath;
+    if (path.size() >= 2 && path[1] == ':' &&
+        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
+        path.erase(0, (path.size() > 2 && (path[2] == '\\' || path[2] == '/')) ? 3 : 2);
+    for (char& c : path)
+        if (c == '\\')
+            c = '/';
+    return std::make_unique<TTextFile>(path);
+}
+
+KL_IOperatingSystem& DefaultOs() {
+    static TLinuxOs os;
+    return os;
+}
+
+}  // namespace KL_VRXOS
