@@ -44,6 +44,9 @@ inline constexpr uint8_t SetState224 = 224;
 inline constexpr uint8_t StateStarted = 15;
 inline constexpr uint8_t StateParked = 127;
 
+// Position 19 that the full start-up awaits after command 34.
+inline constexpr uint8_t StartPosition19 = 1;
+
 // Reply byte 1 of a rejected command.
 inline constexpr uint8_t Rejected = 0xFF;
 
@@ -62,3 +65,12 @@ inline constexpr uint32_t LaunchModePause = 5000;
 inline constexpr uint32_t PollPause = 5;
 
 }  // namespace VRXTimeout
+
+// What OpenUnit sends once the unit is open (any value above Park: nothing).
+namespace VRXStartAction {
+
+inline constexpr uint8_t FullStart = 0;  // 33 with 15 awaited on 18, then 34 with 1 on 19
+inline constexpr uint8_t Park = 1;       // 33 with 127 awaited on 18, when 18 reads 15
+inline constexpr uint8_t None = 2;
+
+}  // namespace VRXStartAction
