@@ -1,0 +1,182 @@
+// vrxctl: a command-line host for KL_VRX units, real or emulated.
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "KL_VRX/emulator.h"
+#include "elements.h"
+#include "emulate_spec.h"
+#include "session.h"
+
+namespace {
+
+const char* const HelpText = R"(usage: vrxctl [options] SUBCOMMAND [ARGUMENTS]
+
+Controls VRX units through the KL_VRX library. Host index 0 is always the
+simulated unit; 1..N1 are family-1 units and N1+1.. family-2 units.
+
+subcommands:
+  list                      the unit count, and the family and index within the
+                            family of every host index
+  show INDEX                everything readable: model family, position count,
+                            every element's position, device information and
+                            device number
+  get INDEX ELEMENT         one element's position (API value)
+  set INDEX ELEMENT VALUE   moves an element (API value) and waits until the
+                            unit reports it
+  park INDEX                parks the unit (state 18 back to 127) and closes it
+  shell                     reads subcommands from standard input, one a line,
+                            against the same library state and open units
+                            ('#' starts a comment; quit or end of input ends)
+
+elements:
+)";
+
+const char* const HelpTail = R"(
+options:
+  --emulate SPEC   run against emulated units instead of the OS (real clock,
+                   1 ms per report). SPEC lists the units: FAMILY[:modeN],...
+                   e.g. 1,1,2:mode1 is two family-1 units and a family-2 unit
+                   in launch mode 1 (switched to launch mode 2, 5 s each, when
+                   a controller of its family counts); none is no unit.
+                   Emulated state lasts for one vrxctl invocation.
+  --log            switch the traffic log on (C:\VRXHIDLog.log: VRXHIDLog.log in
+                   the current directory outside Windows)
+  --log-dump       hold log records in memory until a failure, open or close
+  --json           machine-readable output: one JSON object per result
+  -h, --help       this text
+
+exit codes:
+  0 success   1 a unit operation failed   2 bad arguments
+  3 the unit count failed   4 the unit for the host index could not be opened
+Failures print the library's status and text on stderr.
+)";
+
+void PrintHelp() {
+    std::cout << HelpText;
+    for (const TElement* element = Elements(); element->name != nullptr; ++element)
+        std::cout << "  " << element->name
+                  << std::string(20 - std::string(element->name).size(), ' ') << element->what
+                  << "\n";
+    std::cout << HelpTail;
+}
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::istringstream in(line.substr(0, line.find('#')));
+    for (std::string word; in >> word;)
+        words.push_back(word);
+    return words;
+}
+
+int Shell(TSession& session) {
+    int exitCode = 0;
+    for (std::string line; std::getline(std::cin, line);) {
+        const auto words = Words(line);
+        if (words.empty())
+            continue;
+        if (words[0] == "quit" || words[0] == "exit")
+            break;
+        if (words[0] == "help") {
+            PrintHelp();
+            continue;
+        }
+        const int code = session.Run(words);
+        if (code != 0)
+            exitCode = code;
+    }
+    return exitCode;
+}
+
+// The launch-mode note for emulated units: how many units of the host
+// index's family will be switched (5 s each) before its controller counts.
+std::string EmulatedOpenNote(const std::vector<KL_VRXEmu::TEmulatedUnit*>& units,
+                             int32_t hostIndex) {
+    int32_t family1 = 0;
+    for (const auto* unit : units)
+        family1 += unit->Family() == 1 ? 1 : 0;
+    const unsigned family = hostIndex >= 1 && hostIndex <= family1 ? 1 : 2;
+    unsigned switching = 0;
+    for (const auto* unit : units)
+        switching += unit->Family() == family && unit->LaunchMode() != 2 ? 1 : 0;
+    if (switching == 0)
+        return "";
+    return "switching " + std::to_string(switching) + " family-" + std::to_string(family) +
+           " unit(s) to launch mode 2 first (5 s each, " + std::to_string(5 * switching) +
+           " s at most)";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    TSessionOptions options;
+    std::string emulate;
+    bool emulated = false;
+    std::vector<std::string> words;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (!words.empty()) {
+            words.push_back(arg);
+        } else if (arg == "-h" || arg == "--help") {
+            PrintHelp();
+            return 0;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--log") {
+            options.log = true;
+        } else if (arg == "--log-dump") {
+            options.logDump = true;
+        } else if (arg == "--emulate" || arg.rfind("--emulate=", 0) == 0) {
+            if (arg == "--emulate" && i + 1 >= argc) {
+                std::cerr << "vrxctl: --emulate needs a SPEC (see vrxctl --help)\n";
+                return ExitUsage;
+            }
+            emulate = arg == "--emulate" ? argv[++i] : arg.substr(10);
+            emulated = true;
+        } else if (arg.rfind("-", 0) == 0 && arg.size() > 1 && !(arg[1] >= '0' && arg[1] <= '9')) {
+            std::cerr << "vrxctl: unknown option " << arg << " (see vrxctl --help)\n";
+            return ExitUsage;
+        } else {
+            words.push_back(arg);
+        }
+    }
+    if (words.empty()) {
+        std::cerr << "vrxctl: no subcommand (see vrxctl --help)\n";
+        return ExitUsage;
+    }
+
+    std::unique_ptr<KL_VRXEmu::TEmulatedBus> bus;
+    std::vector<KL_VRXEmu::TEmulatedUnit*> units;
+    if (emulated) {
+        std::string error;
+        const auto spec = ParseEmulateSpec(emulate, error);
+        if (!spec) {
+            std::cerr << "vrxctl: " << error << "\n";
+            return ExitUsage;
+        }
+        bus = std::make_unique<KL_VRXEmu::TEmulatedBus>(KL_VRXEmu::TClock::Real);
+        bus->SetReportLatency(1);
+        for (const auto& unit : *spec)
+            units.push_back(&bus->AttachUnit(unit.family, unit.launchMode));
+        options.openNote = [&units](int32_t hostIndex) {
+            return EmulatedOpenNote(units, hostIndex);
+        };
+    } else {
+        options.openNote = [](int32_t hostIndex) -> std::string {
+            if (hostIndex <= 0)
+                return "";
+            return "opening host index " + std::to_string(hostIndex) +
+                   ": units still in the other launch mode are switched first (5 s each)";
+        };
+    }
+
+    int exitCode = 0;
+    {
+        // The session (and its controllers) ends before the bus does.
+        TSession session(options);
+        exitCode = words[0] == "shell" && words.size() == 1 ? Shell(session) : session.Run(words);
+    }
+    return exitCode;
+}
