@@ -6,6 +6,18 @@
 
 #include "hid/transport_status.h"
 
+// The Setup API step at which the latest failing enumeration failed, saved
+// with LastApiError so that the text of status 7 tells which call the API
+// error belongs to. Same lifetime as LastApiError: never cleared on success.
+enum class TEnumerationStep : uint32_t {
+    None = 0,
+    DeviceSet = 1,        // SetupDiGetClassDevsW
+    InterfaceList = 2,    // SetupDiEnumDeviceInterfaces
+    InterfaceDetail = 3,  // SetupDiGetDeviceInterfaceDetailA
+};
+
+extern TEnumerationStep LastEnumerationStep;
+
 // "vid_%04X&pid_%04X" filled with the two IDs (always 17 characters).
 std::string MatchText(uint16_t vendorId, uint16_t productId);
 

@@ -1,5 +1,6 @@
 #include "hid/hid_api.h"
 
+#include "hid/discovery.h"
 #include "os/os.h"
 
 THidApi HidApi = {};
@@ -74,4 +75,5 @@ void ResetTransportState() {
     HidPathList = std::make_unique<std::vector<std::string>>();
     LastTransportStatus = TransportStatus::Success;
     LastApiError = 0;
+    LastEnumerationStep = TEnumerationStep::None;
 }

@@ -1,0 +1,136 @@
+#include "hid/discovery.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "hid/hid_api.h"
+#include "os/os.h"
+
+TEnumerationStep LastEnumerationStep = TEnumerationStep::None;
+
+namespace {
+
+using namespace KL_VRXOS;
+
+constexpr uint32_t InterfaceDataSize = 32;
+constexpr uint32_t DetailFixedSize = 8;
+
+// A failing Setup API call: its error and its step become the text of 7.
+TransportStatus EnumerationFailed(uint32_t error, TEnumerationStep step) {
+    LastApiError = error;
+    LastEnumerationStep = step;
+    return TransportStatus::EnumerationFailed;
+}
+
+// Reads the path of one interface into HidPathList. False when either detail
+// call did not behave: the size query must fail (it only reports the size),
+// the read itself must succeed.
+bool CollectPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
+    auto& os = Os();
+    uint32_t required = 0;
+    if (os.SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &required, nullptr))
+        return false;
+    // A path has no fixed bound, so the record is sized by the query; whole
+    // 32-bit words keep the size field aligned.
+    const uint32_t bytes = required > DetailFixedSize ? required : DetailFixedSize;
+    std::vector<uint32_t> storage((bytes + 3) / 4, 0);
+    auto* detail = reinterpret_cast<SP_DEVICE_INTERFACE_DETAIL_DATA_A*>(storage.data());
+    detail->cbSize = DetailFixedSize;
+    if (!os.SetupDiGetDeviceInterfaceDetailA(set, &data, detail, required, nullptr, nullptr))
+        return false;
+    const size_t room =
+        storage.size() * 4 - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
+    HidPathList->emplace_back(detail->DevicePath, strnlen(detail->DevicePath, room));
+    return true;
+}
+
+}  // namespace
+
+std::string MatchText(uint16_t vendorId, uint16_t productId) {
+    char text[32];
+    std::snprintf(text, sizeof text, "vid_%04X&pid_%04X", static_cast<unsigned>(vendorId),
+                  static_cast<unsigned>(productId));
+    return text;
+}
+
+TransportStatus EnumerateHidPaths() {
+    auto& os = Os();
+    if (!HidPathList)
+        HidPathList = std::make_unique<std::vector<std::string>>();
+    HidPathList->clear();
+
+    GUID guid{};
+    HidApi.HidD_GetHidGuid(&guid);
+    HDEVINFO set =
+        os.SetupDiGetClassDevsW(&guid, nullptr, nullptr, DigcfPresent | DigcfDeviceInterface);
+    if (set == InvalidHandleValue)
+        return EnumerationFailed(os.GetLastError(), TEnumerationStep::DeviceSet);
+
+    TransportStatus status = TransportStatus::Success;
+    SP_DEVICE_INTERFACE_DATA data{};
+    data.cbSize = InterfaceDataSize;
+    for (uint32_t member = 0; os.SetupDiEnumDeviceInterfaces(set, nullptr, &guid, member, &data);
+         ++member) {
+        // One unreadable interface does not hide the others: its error is
+        // kept and the walk goes on.
+        if (!CollectPath(set, data))
+            status = EnumerationFailed(os.GetLastError(), TEnumerationStep::InterfaceDetail);
+    }
+    // The walk ends on a failing call; 259 is its normal end. After an
+    // interface failed, that interface's error is the one kept.
+    if (status == TransportStatus::Success) {
+        const uint32_t error = os.GetLastError();
+        if (error != ErrorNoMoreItems)
+            status = EnumerationFailed(error, TEnumerationStep::InterfaceList);
+    }
+    os.SetupDiDestroyDeviceInfoList(set);
+    return status;
+}
+
+bool PathMatches(std::string path, std::string text) {
+    // Only a to z fold: the paths are ANSI, and no locale may change a byte.
+    auto upper = [](std::string& s) {
+        for (char& c : s)
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+    };
+    upper(path);
+    upper(text);
+    return path.find(text) != std::string::npos;
+}
+
+uint32_t CountMatchingPaths(const std::string& text) {
+    uint32_t count = 0;
+    if (HidPathList)
+        for (const std::string& path : *HidPathList)
+            if (PathMatches(path, text))
+                ++count;
+    return count;
+}
+
+uint32_t GetMatchingPath(std::string& output, const std::string& text, uint32_t index) {
+    if (!HidPathList)
+        return 1;
+    uint32_t k = 0;
+    for (const std::string& path : *HidPathList) {
+        if (!PathMatches(path, text))
+            continue;
+        if (k == index) {
+            output = path;
+            return 0;
+        }
+        ++k;
+    }
+    return 1;
+}
+
+TransportStatus CountUnits(uint16_t vendorId, uint16_t productId, uint32_t& count) {
+    LastTransportStatus = LoadHidApi();
+    if (LastTransportStatus != TransportStatus::Success)
+        return LastTransportStatus;
+    LastTransportStatus = EnumerateHidPaths();
+    // Counted even after a 7: the paths that could be read are real units.
+    count = CountMatchingPaths(MatchText(vendorId, productId));
+    return LastTransportStatus;
+}

@@ -1,0 +1,120 @@
+#include "hid/hid_device.h"
+
+#include "hid/discovery.h"
+#include "hid/hid_api.h"
+#include "log/logger.h"
+#include "os/os.h"
+
+using namespace KL_VRXOS;
+
+namespace {
+
+constexpr const char* LogFilePath = "C:\\VRXHIDLog.log";
+
+}  // namespace
+
+THIDDevice::THIDDevice()
+    : handle(InvalidHandleValue),
+      inputReportLength(0),
+      outputReportLength(0),
+      logDumpFlag(0),
+      logPath(LogFilePath) {
+    // The status is only recorded: a device without hid.dll can still be
+    // made, and every later operation binds again before it needs the library.
+    LastTransportStatus = LoadHidApi();
+}
+
+THIDDevice::~THIDDevice() {
+    CloseDevice();
+}
+
+TransportStatus THIDDevice::OpenDevicePath(std::string path) {
+    CloseDevice();
+    auto& os = Os();
+    handle = os.CreateFileA(path.c_str(), GenericRead | GenericWrite,
+                            FileShareRead | FileShareWrite, nullptr, OpenExisting, 0, nullptr);
+    const bool opened = handle != InvalidHandleValue;
+    if (!opened)
+        LastApiError = os.GetLastError();
+    // Every open is dumped with its header, whatever the dump flag says, so
+    // the file shows where each session on a unit began.
+    if (logger) {
+        logger->AddRecord((opened ? "***Succeeded trying to open device at path: "
+                                  : "***Failed trying to open device at path: ") +
+                          path);
+        logger->Dump(true);
+    }
+    return opened ? TransportStatus::Success : TransportStatus::DeviceNotFound;
+}
+
+TransportStatus THIDDevice::ReadReportLengths() {
+    if (handle == InvalidHandleValue)
+        return TransportStatus::Success;
+    // Callers bind first; binding here only keeps a stray call from reaching
+    // an entry point that was never looked up.
+    if (!IsHidApiBound() && LoadHidApi() != TransportStatus::Success)
+        return TransportStatus::DeviceNotFound;
+    auto& os = Os();
+    PHIDP_PREPARSED_DATA preparsed = nullptr;
+    if (!HidApi.HidD_GetPreparsedData(handle, &preparsed)) {
+        LastApiError = os.GetLastError();
+        return TransportStatus::DeviceNotFound;
+    }
+    TransportStatus status = TransportStatus::Success;
+    HIDP_CAPS caps{};
+    if (HidApi.HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
+        inputReportLength = caps.InputReportByteLength;
+        outputReportLength = caps.OutputReportByteLength;
+    } else {
+        LastApiError = os.GetLastError();
+        status = TransportStatus::DeviceNotFound;
+    }
+    HidApi.HidD_FreePreparsedData(preparsed);
+    return status;
+}
+
+void THIDDevice::CloseDevice() {
+    if (handle == InvalidHandleValue)
+        return;
+    if (logger) {
+        logger->AddRecord("***Device Closed.");
+        logger->Dump(logDumpFlag != 0);
+    }
+    Os().CloseHandle(handle);
+    handle = InvalidHandleValue;
+}
+
+void THIDDevice::SwitchLog(bool on) {
+    // A logger whose file did not open is kept all the same: the transfers
+    // then fail with 5 instead of running unrecorded.
+    if (on && !logger)
+        logger = std::make_unique<TLogger>(logPath);
+    else if (!on)
+        logger.reset();
+}
+
+TransportStatus OpenUnitByIndex(THIDDevice& device, uint16_t vendorId, uint16_t productId,
+                                uint32_t index) {
+    LastTransportStatus = LoadHidApi();
+    if (LastTransportStatus != TransportStatus::Success)
+        return LastTransportStatus;
+    // An enumeration failure does not stop the open: a unit whose path was
+    // read opens even when another interface could not be read.
+    LastTransportStatus = EnumerateHidPaths();
+    const std::string text = MatchText(vendorId, productId);
+    if (index >= CountMatchingPaths(text))
+        return LastTransportStatus = TransportStatus::IndexOutOfRange;
+    std::string path;
+    if (GetMatchingPath(path, text, index) != 0)
+        return LastTransportStatus = TransportStatus::CouldNotFindDevice;
+    LastTransportStatus = device.OpenDevicePath(path);
+    if (LastTransportStatus != TransportStatus::Success)
+        return LastTransportStatus;
+    LastTransportStatus = device.ReadReportLengths();
+    if (LastTransportStatus != TransportStatus::Success) {
+        device.CloseDevice();
+        device.inputReportLength = 0;
+        device.outputReportLength = 0;
+    }
+    return LastTransportStatus;
+}
