@@ -1,0 +1,173 @@
+// Opening hidraw nodes and moving reports through them in Windows' framing.
+//
+// Windows hands out every input report as InputReportByteLength bytes with
+// the report ID first (0 on devices without numbered reports), and takes
+// every output report the same way. hidraw's read() gives the report ID only
+// when reports are numbered, so a 0 is put in front otherwise. Its write()
+// wants the report ID first in every case (0 for unnumbered reports; the
+// driver drops it before the transfer), so output reports go out unchanged.
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "os/linux/device_table.h"
+#include "os/linux/errno_map.h"
+#include "os/linux/hidraw_nodes.h"
+#include "os/linux/linux_os.h"
+#include "os/linux/report_descriptor.h"
+
+namespace KL_VRXOS {
+
+namespace {
+
+// The largest report hidraw passes (HID_MAX_BUFFER_SIZE) plus room to tell
+// an oversized one apart.
+constexpr size_t MaxReportSize = 16384 + 1;
+
+BOOL Fail(uint32_t error) {
+    SetThreadLastError(error);
+    return 0;
+}
+
+std::optional<std::vector<uint8_t>> ReadDescriptorIoctl(int fd) {
+    int size = 0;
+    if (ioctl(fd, HIDIOCGRDESCSIZE, &size) < 0 || size < 0 || size > HID_MAX_DESCRIPTOR_SIZE)
+        return std::nullopt;
+    hidraw_report_descriptor descriptor{};
+    descriptor.size = static_cast<uint32_t>(size);
+    if (ioctl(fd, HIDIOCGRDESC, &descriptor) < 0)
+        return std::nullopt;
+    return std::vector<uint8_t>(descriptor.value, descriptor.value + size);
+}
+
+std::string ReadRawName(int fd) {
+    char name[256] = {};
+    const int length = ioctl(fd, HIDIOCGRAWNAME(sizeof name - 1), name);
+    return length > 0 ? std::string(name) : std::string();
+}
+
+}  // namespace
+
+HANDLE TLinuxOs::CreateFileA(const char* fileName, uint32_t, uint32_t, void*, uint32_t, uint32_t,
+                             HANDLE) {
+    if (fileName == nullptr) {
+        SetThreadLastError(ErrorPathNotFound);
+        return InvalidHandleValue;
+    }
+    const auto number = NodeFromWindowsPath(fileName);
+    if (!number) {
+        SetThreadLastError(ErrorFileNotFound);
+        return InvalidHandleValue;
+    }
+    const std::string node = devRoot + "/hidraw" + std::to_string(*number);
+    const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        SetThreadLastError(WindowsErrorFromErrno(errno));
+        return InvalidHandleValue;
+    }
+    auto device = std::make_shared<TDevice>(fd, ReadRawName(fd));
+    auto descriptor = ReadSysfsReportDescriptor(sysRoot, *number);
+    if (!descriptor)
+        descriptor = ReadDescriptorIoctl(fd);
+    if (descriptor) {
+        const TReportDescriptorInfo info =
+            ParseReportDescriptor(descriptor->data(), descriptor->size());
+        const TCollectionLengths lengths = NodeLengths(info);
+        device->lengthsKnown = true;
+        device->numbered = info.numbered;
+        device->usagePage = lengths.usagePage;
+        device->usage = lengths.usage;
+        device->inputLength = lengths.inputLength;
+        device->outputLength = lengths.outputLength;
+        device->featureLength = lengths.featureLength;
+    }
+    return AddDevice(std::move(device));
+}
+
+HANDLE TLinuxOs::AdoptDescriptor(int fd, uint16_t inputLength, uint16_t outputLength,
+                                 bool numbered) {
+    auto device = std::make_shared<TDevice>(fd, std::string());
+    device->lengthsKnown = true;
+    device->numbered = numbered;
+    device->inputLength = inputLength;
+    device->outputLength = outputLength;
+    return AddDevice(std::move(device));
+}
+
+BOOL TLinuxOs::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead,
+                        void*) {
+    if (bytesRead != nullptr)
+        *bytesRead = 0;
+    const auto device = FindDevice(file);
+    if (!device)
+        return Fail(ErrorInvalidHandle);
+    if (buffer == nullptr || bytesRead == nullptr)
+        return Fail(ErrorInvalidParameter);
+    if (device->lengthsKnown) {
+        if (device->inputLength == 0)
+            return Fail(ErrorInvalidFunction);
+        // Windows refuses a buffer that cannot hold a whole report.
+        if (bytesToRead < device->inputLength)
+            return Fail(ErrorInvalidUserBuffer);
+    }
+    // Room for a 0 report ID in front of what read() delivers.
+    std::vector<uint8_t> report(MaxReportSize + 1, 0);
+    const size_t idBytes = device->numbered ? 0 : 1;
+    ssize_t got;
+    do {
+        got = ::read(device->fd, report.data() + idBytes, MaxReportSize);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0)
+        return Fail(WindowsErrorFromErrno(errno));
+    // End of file: the node (or a test's peer) has gone away.
+    if (got == 0)
+        return Fail(ErrorDeviceNotConnected);
+    const size_t framed = static_cast<size_t>(got) + idBytes;
+    const size_t length =
+        device->lengthsKnown ? device->inputLength : std::min<size_t>(framed, bytesToRead);
+    // The buffer starts zeroed, so a short report arrives padded to the full
+    // length Windows gives every report; a long one is cut.
+    std::memcpy(buffer, report.data(), length);
+    *bytesRead = static_cast<uint32_t>(length);
+    return 1;
+}
+
+BOOL TLinuxOs::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
+                         uint32_t* bytesWritten, void*) {
+    if (bytesWritten != nullptr)
+        *bytesWritten = 0;
+    const auto device = FindDevice(file);
+    if (!device)
+        return Fail(ErrorInvalidHandle);
+    if (buffer == nullptr || bytesWritten == nullptr || bytesToWrite == 0)
+        return Fail(ErrorInvalidParameter);
+    if (device->lengthsKnown && bytesToWrite != device->outputLength)
+        return Fail(ErrorInvalidParameter);
+    ssize_t sent;
+    do {
+        // send() keeps a closed socket peer from raising SIGPIPE; a device
+        // node is not a socket and takes write().
+        sent = ::send(device->fd, buffer, bytesToWrite, MSG_NOSIGNAL);
+        if (sent < 0 && errno == ENOTSOCK)
+            sent = ::write(device->fd, buffer, bytesToWrite);
+    } while (sent < 0 && errno == EINTR);
+    if (sent < 0)
+        return Fail(WindowsErrorFromErrno(errno));
+    *bytesWritten = bytesToWrite;
+    return 1;
+}
+
+BOOL TLinuxOs::CloseHandle(HANDLE handle) {
+    if (!RemoveDevice(handle))
+        return Fail(ErrorInvalidHandle);
+    return 1;
+}
+
+}  // namespace KL_VRXOS
