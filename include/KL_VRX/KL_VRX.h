@@ -1,7 +1,51 @@
 // KL_VRX: the one header a host includes.
 //
-// (Skeleton: the interfaces KL_IVRX, KL_IVRX2, KLSYS_IVRX and KL_IVRXCallback
-// are completed by the controller work; the six exports are final.)
+// A host counts the reachable units (GetVRXDeviceCount), creates a controller
+// for one of them by host index (CreateVRX), drives it through the virtual
+// operations of KL_VRXSDK::KL_IVRX, KL_IVRX2 and KLSYS_IVRX, and deletes it
+// again (DeleteVRX). Host index 0 is always a simulated unit that answers from
+// memory, so a host can run without hardware.
+//
+// Host indices: 0 is the simulated unit; 1 to N1 the family-1 units; N1 + 1
+// to N1 + N2 the family-2 units, each family in the order the system lists
+// its HID interfaces.
+//
+// Status codes (unsigned 32-bit, 0 = success) of the exports and operations:
+//     2   no unit is open (nothing stored, the error text unchanged)
+//     3   counting or opening the unit failed
+//     5   a device command failed (or, at GetVRXDeviceCount, counting failed)
+//    10   index out of range
+//    11   the unit reported a position outside the operation's mapping
+//         (99999 stored)
+//   512   invalid parameter, or operation not available for the model family
+//   513   DeleteVRX: the pointer is not a controller made by this library
+// A failing operation leaves its text in GetLastErrorText(); a failing export
+// leaves its text in GetLastVRXDLLError().
+//
+// Threads: the library starts no thread and takes no lock. Every call runs on
+// the caller's thread and blocks it while the unit works (up to 25 s per
+// step); drive each controller from one thread at a time.
+//
+// The interfaces are an ABI. Hosts call the operations by their place in the
+// virtual table, so the order of declaration below never changes, and the
+// class tree is single, public, non-virtual inheritance: every interface
+// pointer of a controller is the object's own address. Run-time type
+// information of the tree is part of the interface too: a host obtains
+// KLSYS_IVRX with dynamic_cast.
+//
+// Virtual-table slots (pointer-sized entries, counted from 0):
+//
+//   operation                         GCC / MinGW (Itanium)   MSVC
+//   GetPositionCount..GetLastErrorText   0..13                 0..13
+//   ~KL_IVRX                             14 (complete object)  14 (scalar deleting)
+//                                        15 (deleting)
+//   GetModelFamily..SetLogDumpFlag       16..28                15..27
+//   GetDeviceCount..SetPosition19        29..33                28..32
+//
+// GCC and MinGW give a virtual destructor two slots, so the eighteen
+// operations from GetModelFamily on sit one slot further than in an MSVC
+// build of this header, which gives the destructor one. A host must be built
+// with a compiler of the same ABI as the library it loads.
 #ifndef KL_VRX_KL_VRX_H
 #define KL_VRX_KL_VRX_H
 
@@ -19,8 +63,151 @@
 #endif
 
 namespace KL_VRXSDK {
-class KL_IVRX;
-class KL_IVRX2;
+
+// Implemented by the host to hear that a position set has completed.
+//
+// The controller keeps the host's pointer without owning it: the host keeps
+// the object alive while it is registered and never hands it to the library
+// for deletion (hence the protected, non-virtual destructor, which also keeps
+// OnChanged the only entry of this interface's virtual table).
+class KL_IVRXCallback {
+  public:
+    // Called on the caller's thread, inside SetPosition20 or SetPosition21,
+    // after the set has succeeded and before it returns 0. Must not throw.
+    virtual void OnChanged() = 0;
+
+  protected:
+    ~KL_IVRXCallback() {}
+};
+
+// The controller of one unit: the simulated unit or a real one.
+//
+// Every operation returns a status (codes at the top of this file). Out
+// arguments are written on success, and where an operation says so on a
+// failure (99999 with 11); a null out pointer is refused with 512. "API values" are the host's
+// position numbers; 99999 means "no position".
+class KL_IVRX {
+  public:
+    // Number of settable positions of the register-21 element: 4 on the
+    // simulated unit and on family-2 units, 3 on family-1 units. 0 or 2.
+    virtual uint32_t GetPositionCount(uint32_t* count) = 0;
+
+    // Position of the register-21 element: 0 to 3 (family 1; 3 is read only)
+    // or 0 to 4 (family 2; 4 is read only). 0, 2, 5 or 11.
+    virtual uint32_t GetPosition21(uint32_t* position) = 0;
+    // Moves the register-21 element (0 to 2 in family 1, 0 to 3 in family 2),
+    // waits until the unit reports it, then calls the position-21 callback.
+    // 0, 2, 5 or 512.
+    virtual uint32_t SetPosition21(uint32_t position) = 0;
+
+    // Position of the register-20 element: 0 to 2 (family 1) or 0 to 4
+    // (family 2); 2 is read only in both. 0, 2, 5 or 11.
+    virtual uint32_t GetPosition20(uint32_t* position) = 0;
+    // Moves the register-20 element (0 or 1 in family 1; 0, 1, 3 or 4 in
+    // family 2), waits up to about 6 s, then calls the position-20 callback.
+    // 0, 2, 5 or 512.
+    virtual uint32_t SetPosition20(uint32_t position) = 0;
+
+    // Position of the register-22 element, 0 or 1. 0, 2, 5 or 11.
+    virtual uint32_t GetPosition22(uint32_t* position) = 0;
+    // Moves the register-22 element to 0 or 1. 0, 2, 5 or 512.
+    virtual uint32_t SetPosition22(uint32_t position) = 0;
+
+    // Position of the register-23 element, 0 or 1 (family 2: always 0).
+    // 0, 2, 5 or 11.
+    virtual uint32_t GetPosition23(uint32_t* position) = 0;
+    // Moves the register-23 element to 0 or 1; family 1 only (family 2: 512).
+    // 0, 2, 5 or 512.
+    virtual uint32_t SetPosition23(uint32_t position) = 0;
+
+    // Sends state 0 or 1 with command 224; does not wait for the unit.
+    // 0, 2, 5 or 512.
+    virtual uint32_t SetState224(uint32_t state) = 0;
+    // Sets state 0 (started) or 1 (parked) of register 18 and waits until
+    // the unit reports it. 0, 2, 5 or 512.
+    virtual uint32_t SetState18(uint32_t state) = 0;
+
+    // Position of the register-24 element, 0 or 1 (family 2: always 0).
+    // 0, 2, 5 or 11.
+    virtual uint32_t GetPosition24(uint32_t* position) = 0;
+    // Moves the register-24 element to 0 or 1; family 1 only (family 2: 512).
+    // 0, 2, 5 or 512.
+    virtual uint32_t SetPosition24(uint32_t position) = 0;
+
+    // The text of this controller's latest failure (empty until one fails;
+    // at most 255 characters). The buffer belongs to the controller and is
+    // valid while it lives; the next failing operation overwrites it.
+    virtual const char* GetLastErrorText() = 0;
+
+    // Parks and closes an open real unit and releases the controller's
+    // resources. Destroying through this destructor (or DeleteVRX) frees the
+    // object inside the library; never free it by other means.
+    virtual ~KL_IVRX() {}
+};
+
+// Further operations of every controller; obtained with GetVRX2.
+class KL_IVRX2 : public KL_IVRX {
+  public:
+    // The controller's model family: 1 or 2 (0 if none was set). Always 0.
+    virtual uint32_t GetModelFamily(uint32_t* family) = 0;
+    // Position of the register-19 element in family 2's mapping, 0 or 1
+    // (family 1: 99999). 0, 2, 5 or 11.
+    virtual uint32_t GetPosition19Family2(uint32_t* position) = 0;
+
+    // A number kept for the host (1 for a new controller); no effect on the
+    // unit. Always 0.
+    virtual uint32_t GetHostValue(uint32_t* value) = 0;
+    virtual uint32_t SetHostValue(uint32_t value) = 0;
+    // Always stores 30. Always 0.
+    virtual uint32_t GetFixedValue(uint32_t* value) = 0;
+
+    // Registers the object whose OnChanged follows a successful
+    // SetPosition20 or SetPosition21; null removes it. Not owned: keep it
+    // alive while registered. Always 0.
+    virtual uint32_t SetPosition20Callback(KL_IVRXCallback* callback) = 0;
+    virtual uint32_t SetPosition21Callback(KL_IVRXCallback* callback) = 0;
+
+    // The three bytes of the unit's device information, each in its own
+    // output (0, 0, 0 on the simulated unit). 0, 2 or 5.
+    virtual uint32_t GetDeviceInfo(uint32_t* info0, uint32_t* info1, uint32_t* info2) = 0;
+    // The unit's eight-digit device number (0 on the simulated unit).
+    // 0, 2 or 5.
+    virtual uint32_t GetDeviceNumber(uint32_t* number) = 0;
+
+    // Whether the traffic log "C:\VRXHIDLog.log" is on. Always 0.
+    virtual uint32_t GetLogging(bool* on) = 0;
+    // Switches the traffic log on or off. Always 0.
+    virtual uint32_t SetLogging(bool on) = 0;
+    // Nonzero: log records are held in memory and written at open, close
+    // and after a failed transfer. Always 0.
+    virtual uint32_t GetLogDumpFlag(uint8_t* flag) = 0;
+    virtual uint32_t SetLogDumpFlag(uint8_t flag) = 0;
+};
+
+// System operations: counting, opening and closing units of the family.
+// No export returns this interface; a host obtains it with dynamic_cast.
+class KLSYS_IVRX : public KL_IVRX2 {
+  public:
+    // Units of this controller's family plus the simulated unit; switches
+    // units of the family that run in the other launch mode first (5 s
+    // each). 0, or 3 with -1 stored.
+    virtual uint32_t GetDeviceCount(int32_t* count) = 0;
+    // Parks and closes the open unit, then opens unit index of the family
+    // (0: the simulated unit). startAction 0 runs the full start-up, 1 parks
+    // a started unit, any other value sends no start-up command.
+    // 0, 3 or 10.
+    virtual uint32_t Open(int32_t index, uint8_t startAction) = 0;
+    // Closes the open unit, parking a real unit first when park is true.
+    // Always 0.
+    virtual uint32_t Close(bool park) = 0;
+    // Position of the register-19 element in family 1's mapping, 0 or 1
+    // (family 2: always 1). 0, 2, 5 or 11.
+    virtual uint32_t GetPosition19(uint32_t* position) = 0;
+    // Moves the register-19 element to 0 or 1; family 1 only (family 2:
+    // 512). 0, 2, 5 or 512.
+    virtual uint32_t SetPosition19(uint32_t position) = 0;
+};
+
 }  // namespace KL_VRXSDK
 
 extern "C" {
@@ -33,9 +220,17 @@ KL_VRX_API uint32_t KL_VRX_CALL GetVRXDeviceCount(uint32_t* count);
 // buffer lives as long as the library is loaded; never write or free it.
 KL_VRX_API const char* KL_VRX_CALL GetLastVRXDLLError();
 
+// Creates a controller for the unit at hostIndex and opens it with the full
+// start-up. Returns the controller, owned by the host until DeleteVRX, or
+// null with the reason in GetLastVRXDLLError (e.g. "Index out of range.").
 KL_VRX_API KL_VRXSDK::KL_IVRX* KL_VRX_CALL CreateVRX(int32_t hostIndex);
+// The same as CreateVRX.
 KL_VRX_API KL_VRXSDK::KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex);
+// Parks and closes the controller's unit and destroys the controller. Null
+// is accepted (0). 513 when vrx is not a controller of this library.
 KL_VRX_API uint32_t KL_VRX_CALL DeleteVRX(KL_VRXSDK::KL_IVRX* vrx);
+// The same object as KL_IVRX2 (same address), or null for null or an
+// object that is not a controller. Writes no error text.
 KL_VRX_API KL_VRXSDK::KL_IVRX2* KL_VRX_CALL GetVRX2(KL_VRXSDK::KL_IVRX* vrx);
 
 }  // extern "C"

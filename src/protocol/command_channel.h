@@ -45,6 +45,18 @@ public:
     // Returns the lookup's status (6 when binding failed, count then 0).
     static TransportStatus LookupUnits(uint16_t vendorId, uint16_t productId, uint32_t& count);
 
+    // The unit connection as the controller handles it, so that it never
+    // reaches into the transport itself (unit_connection.cpp).
+    bool IsUnitOpen() const;  // the device exists and holds a valid handle
+    void CloseUnit();         // close the handle (if any), both report lengths 0
+    bool IsLogging() const;   // the device exists and has a logger
+    void SwitchLog(bool on);  // no-op without a device
+    uint8_t LogDumpFlag() const;  // 1 without a device
+    void SetLogDumpFlag(uint8_t flag);
+    // Releases the process-wide HID binding, then destroys the device, which
+    // closes a handle still open; what the owner's destruction does (binding.cpp).
+    void ReleaseDevice();
+
     std::unique_ptr<THIDDevice> device;  // destroyed by the channel's owner
     uint32_t launchMode;
     ProtocolError lastError;

@@ -1,0 +1,103 @@
+// TVRXHardwareController: the one concrete class behind every object a host
+// receives. It drives a real unit through its command channel, or answers
+// from the simulated unit's values when index 0 is open.
+//
+// State, given by openIndex: -1 closed (unit operations return 2), 0 the
+// simulated unit (no device traffic), N >= 1 real unit N of the family.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "KL_VRX/KL_VRX.h"
+#include "protocol/command_channel.h"
+
+class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
+  public:
+    using KL_IVRXCallback = KL_VRXSDK::KL_IVRXCallback;
+
+    // Closed, family 0, no callbacks, hostValue 1, empty text; creates the
+    // channel, which binds the HID library (a failure shows at the first
+    // operation that needs it).
+    TVRXHardwareController();
+    // Parks and closes a real unit that is open, then releases the HID
+    // binding and the channel. Never reports anything.
+    ~TVRXHardwareController() override;
+
+    TVRXHardwareController(const TVRXHardwareController&) = delete;
+    TVRXHardwareController& operator=(const TVRXHardwareController&) = delete;
+
+    // KL_IVRX (position_operations.cpp, lifecycle.cpp)
+    uint32_t GetPositionCount(uint32_t* count) override;
+    uint32_t GetPosition21(uint32_t* position) override;
+    uint32_t SetPosition21(uint32_t position) override;
+    uint32_t GetPosition20(uint32_t* position) override;
+    uint32_t SetPosition20(uint32_t position) override;
+    uint32_t GetPosition22(uint32_t* position) override;
+    uint32_t SetPosition22(uint32_t position) override;
+    uint32_t GetPosition23(uint32_t* position) override;
+    uint32_t SetPosition23(uint32_t position) override;
+    uint32_t SetState224(uint32_t state) override;
+    uint32_t SetState18(uint32_t state) override;
+    uint32_t GetPosition24(uint32_t* position) override;
+    uint32_t SetPosition24(uint32_t position) override;
+    const char* GetLastErrorText() override;
+
+    // KL_IVRX2 (extended_operations.cpp)
+    uint32_t GetModelFamily(uint32_t* family) override;
+    uint32_t GetPosition19Family2(uint32_t* position) override;
+    uint32_t GetHostValue(uint32_t* value) override;
+    uint32_t SetHostValue(uint32_t value) override;
+    uint32_t GetFixedValue(uint32_t* value) override;
+    uint32_t SetPosition20Callback(KL_IVRXCallback* callback) override;
+    uint32_t SetPosition21Callback(KL_IVRXCallback* callback) override;
+    uint32_t GetDeviceInfo(uint32_t* info0, uint32_t* info1, uint32_t* info2) override;
+    uint32_t GetDeviceNumber(uint32_t* number) override;
+    uint32_t GetLogging(bool* on) override;
+    uint32_t SetLogging(bool on) override;
+    uint32_t GetLogDumpFlag(uint8_t* flag) override;
+    uint32_t SetLogDumpFlag(uint8_t flag) override;
+
+    // KLSYS_IVRX (lifecycle.cpp, extended_operations.cpp)
+    uint32_t GetDeviceCount(int32_t* count) override;
+    uint32_t Open(int32_t index, uint8_t startAction) override;
+    uint32_t Close(bool park) override;
+    uint32_t GetPosition19(uint32_t* position) override;
+    uint32_t SetPosition19(uint32_t position) override;
+
+    // Stores the family; for 1 or 2 also closes the channel's unit and makes
+    // FamilyIds that family's (any other value: family 0, FamilyIds kept).
+    void SetModelFamily(uint32_t newFamily);
+    // Fills lastErrorText for a status: the channel's text for 3 and 5, the
+    // controller's own text otherwise. Returns status, for `return SetErrorText(...)`.
+    uint32_t SetErrorText(uint32_t status);
+
+    // Fields, in this order.
+    uint32_t family;
+    uint32_t sim21;  // simulated unit: device values of registers and commands
+    uint32_t sim19;
+    uint32_t sim20;
+    uint32_t sim22;
+    uint32_t sim23;
+    uint32_t sim24;
+    uint32_t sim224;
+    uint32_t sim18;
+    std::unique_ptr<TVRXCommandChannel> channel;
+    int32_t openIndex;
+    uint32_t positionCount;
+    char lastErrorText[256];
+    KL_IVRXCallback* position20Callback;  // not owned
+    KL_IVRXCallback* position21Callback;  // not owned
+    uint32_t hostValue;
+
+    // One element as the read and set procedures see it (position_operations.cpp).
+    struct TElement;
+
+  private:
+    uint32_t ReadElement(const TElement& element, uint32_t* position);
+    uint32_t SetElement(const TElement& element, uint32_t position);
+    // The family's count plus the simulated unit, -1 and status 3 on failure.
+    uint32_t CountDevices(int32_t& count);
+    // Park (when asked and the unit is connected) and close a real unit.
+    void CloseRealUnit(bool park);
+};

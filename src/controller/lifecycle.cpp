@@ -1,0 +1,174 @@
+// Construction, model family, counting, opening, closing and destruction.
+#include <cstring>
+
+#include "controller/controller_status.h"
+#include "controller/hardware_controller.h"
+#include "protocol/command_catalogue.h"
+#include "protocol/family_ids.h"
+
+namespace {
+
+// Like the bounded copy hosts expect: at most 255 characters, always terminated.
+void CopyText(char (&buffer)[256], const char* text) {
+    std::strncpy(buffer, text, sizeof buffer - 1);
+    buffer[sizeof buffer - 1] = '\0';
+}
+
+}  // namespace
+
+TVRXHardwareController::TVRXHardwareController()
+    : family(0),
+      sim21(0),
+      sim19(0),
+      sim20(0),
+      sim22(0),
+      sim23(0),
+      sim24(0),
+      sim224(0),
+      sim18(0),
+      channel(std::make_unique<TVRXCommandChannel>()),
+      openIndex(-1),
+      positionCount(0),
+      lastErrorText{},
+      position20Callback(nullptr),
+      position21Callback(nullptr),
+      hostValue(1) {}
+
+TVRXHardwareController::~TVRXHardwareController() {
+    if (openIndex > 0) {
+        // A destructor cannot report, and parking is a courtesy to the unit:
+        // whatever goes wrong on the way, the unit is still closed below.
+        try {
+            CloseRealUnit(true);
+        } catch (...) {
+            if (channel)
+                channel->CloseUnit();
+        }
+    }
+    openIndex = -1;
+    if (channel) {
+        channel->ReleaseDevice();
+        channel.reset();
+    }
+}
+
+void TVRXHardwareController::SetModelFamily(uint32_t newFamily) {
+    if (newFamily != 1 && newFamily != 2) {
+        family = 0;
+        return;
+    }
+    family = newFamily;
+    channel->CloseUnit();
+    // Process-wide: the next count or open of every controller uses this family.
+    FamilyIds = FamilyIdsOf(newFamily);
+}
+
+const char* TVRXHardwareController::GetLastErrorText() {
+    return lastErrorText;
+}
+
+uint32_t TVRXHardwareController::SetErrorText(uint32_t status) {
+    switch (status) {
+        case VRXStatus::OpenFailed:
+        case VRXStatus::CommandFailed:
+            // Right after the failing channel operation, so the text describes it.
+            channel->GetErrorText(lastErrorText);
+            break;
+        case VRXStatus::IndexOutOfRange:
+            CopyText(lastErrorText, "Index out of range.");
+            break;
+        case VRXStatus::PositionOutOfRange:
+            CopyText(lastErrorText, "Position out of range.");
+            break;
+        case VRXStatus::InvalidParameter:
+            CopyText(lastErrorText, "Invalid parameter.");
+            break;
+        default:
+            CopyText(lastErrorText, "Unexpected error.");
+            break;
+    }
+    return status;
+}
+
+uint32_t TVRXHardwareController::CountDevices(int32_t& count) {
+    channel->lastError = ProtocolError::Success;
+    // Units of the family in the other launch mode are switched first, so
+    // that they are counted (and can be opened) under the first product ID.
+    channel->lastError = channel->SwitchUnitsToLaunchMode();
+    uint32_t units = 0;
+    if (channel->lastError == ProtocolError::Success) {
+        const TFamilyIds ids = FamilyIds;
+        if (TVRXCommandChannel::LookupUnits(ids.vendorIdFirst, ids.productIdFirst, units) !=
+            TransportStatus::Success)
+            channel->lastError = ProtocolError::DeviceInfoFailed;
+    }
+    if (channel->lastError != ProtocolError::Success) {
+        count = -1;
+        return SetErrorText(VRXStatus::OpenFailed);
+    }
+    count = static_cast<int32_t>(units + 1);
+    return VRXStatus::Success;
+}
+
+uint32_t TVRXHardwareController::GetDeviceCount(int32_t* count) {
+    if (count == nullptr)
+        return SetErrorText(VRXStatus::InvalidParameter);
+    return CountDevices(*count);
+}
+
+uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) {
+    Close(true);
+
+    // Counting runs for the simulated unit too, so a host learns early when
+    // the HID library cannot be bound.
+    int32_t count = 0;
+    if (uint32_t status = CountDevices(count); status != VRXStatus::Success)
+        return status;
+
+    if (index == 0) {
+        positionCount = 4;
+        sim21 = 2;
+        sim19 = 1;
+        sim20 = 1;
+        sim22 = 2;
+        sim23 = 1;
+        sim24 = 1;
+        sim224 = VRXCommand::StateStarted;
+        sim18 = VRXCommand::StateStarted;
+        openIndex = 0;
+        return VRXStatus::Success;
+    }
+    if (index < 0 || index >= count)
+        return SetErrorText(VRXStatus::IndexOutOfRange);
+
+    // A unit opened before a failing start-up stays open on the device while
+    // openIndex stays -1; the next open or the destruction closes it.
+    if (channel->OpenUnit(static_cast<uint32_t>(index - 1), startAction) != ProtocolError::Success)
+        return SetErrorText(VRXStatus::OpenFailed);
+    openIndex = index;
+    positionCount = family == 2 ? 4 : 3;
+    return VRXStatus::Success;
+}
+
+uint32_t TVRXHardwareController::Close(bool park) {
+    if (openIndex > 0)
+        CloseRealUnit(park);
+    openIndex = -1;
+    return VRXStatus::Success;
+}
+
+void TVRXHardwareController::CloseRealUnit(bool park) {
+    if (park && channel->IsUnitOpen()) {
+        // Nothing is sent when register 18 cannot be read: a unit that does
+        // not answer a read will not confirm the park either, and the host
+        // would only wait out another 28 s of time-outs for nothing.
+        uint8_t state = 0;
+        if (channel->ReadRegister(VRXCommand::State18, state, VRXTimeout::Io) ==
+                ProtocolError::Success &&
+            state != VRXCommand::StateParked)
+            channel->WriteAndWait(VRXCommand::SetState18, VRXCommand::State18,
+                                  VRXCommand::StateParked, VRXTimeout::Park, VRXTimeout::Io);
+    }
+    channel->CloseUnit();
+    openIndex = -1;
+}
