@@ -8,15 +8,22 @@
 #include "protocol/command_catalogue.h"
 #include "protocol/unit_check.h"
 
-ProtocolError CheckUnit(const THIDDevice& device) {
+ProtocolError CheckUnit(const THIDDevice* device) {
     LastTransportStatus = LoadHidApi();
     if (LastTransportStatus != TransportStatus::Success)
         return ProtocolError::NotOpened;
-    if (device.handle == KL_VRXOS::InvalidHandleValue) {
+    if (device == nullptr || device->handle == KL_VRXOS::InvalidHandleValue) {
         LastTransportStatus = TransportStatus::DeviceNotOpen;
         return ProtocolError::NotOpened;
     }
     return ProtocolError::Success;
+}
+
+TransportStatus OpenOnDevice(THIDDevice* device, uint16_t vendorId, uint16_t productId,
+                             uint32_t index) {
+    if (device == nullptr)
+        return LastTransportStatus = TransportStatus::DeviceNotOpen;
+    return OpenUnitByIndex(*device, vendorId, productId, index);
 }
 
 // The device binds the HID library as it is created and records the outcome;
@@ -31,7 +38,7 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
     // The capacity on entry is the size of buffer: bytes beyond it are never touched.
     const uint32_t capacity = replyCapacity;
 
-    if (ProtocolError check = CheckUnit(*device); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
         return lastError = check;
     if (buffer == nullptr || messageLength == 0 || messageLength > device->outputReportLength ||
         messageLength > capacity)
@@ -90,7 +97,7 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
 
 ProtocolError TVRXCommandChannel::SendOnly(const uint8_t* message) {
     lastError = ProtocolError::Success;
-    if (ProtocolError check = CheckUnit(*device); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
         return lastError = check;
     if (message == nullptr || device->outputReportLength < 2)
         return lastError = ProtocolError::InsufficientBuffer;

@@ -17,7 +17,7 @@ constexpr uint32_t MaxUnitsToSwitch = 10;
 
 ProtocolError TVRXCommandChannel::ApplyLaunchMode() {
     lastError = ProtocolError::Success;
-    if (ProtocolError check = CheckUnit(*device); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
         return lastError = check;
     if (device->outputReportLength < 2)
         return lastError = ProtocolError::InsufficientBuffer;
@@ -59,7 +59,7 @@ ProtocolError TVRXCommandChannel::SwitchUnitsToLaunchMode() {
             return lastError = ProtocolError::LaunchModeFailed;
 
         // Opening closes whatever unit the channel held.
-        if (OpenUnitByIndex(*device, ids.vendorIdSecond, ids.productIdSecond, 0) !=
+        if (OpenOnDevice(device.get(), ids.vendorIdSecond, ids.productIdSecond, 0) !=
             TransportStatus::Success)
             return lastError = ProtocolError::OpenFailed;
         if (ProtocolError result = WriteCommand(VRXCommand::WriteLaunchMode,
@@ -83,7 +83,7 @@ ProtocolError TVRXCommandChannel::OpenUnit(uint32_t index, uint8_t startAction) 
         return lastError = result;
 
     const TFamilyIds ids = FamilyIds;
-    if (OpenUnitByIndex(*device, ids.vendorIdFirst, ids.productIdFirst, index) !=
+    if (OpenOnDevice(device.get(), ids.vendorIdFirst, ids.productIdFirst, index) !=
         TransportStatus::Success)
         return lastError = ProtocolError::OpenFailed;
 

@@ -17,7 +17,7 @@ constexpr unsigned ConfirmingPolls = 2;
 // echoed reply. reply holds inputReportLength bytes on success.
 ProtocolError Exchange(TVRXCommandChannel& channel, uint8_t code, const uint8_t* value,
                        uint32_t timeout, std::vector<uint8_t>& reply) {
-    if (ProtocolError check = CheckUnit(*channel.device); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(channel.device.get()); check != ProtocolError::Success)
         return check;
     const uint32_t inputLength = channel.device->inputReportLength;
     if (inputLength < 3)
@@ -56,7 +56,7 @@ ProtocolError TVRXCommandChannel::ReadRegister(uint8_t code, uint8_t& value, uin
 
 ProtocolError TVRXCommandChannel::ReadBlock(uint8_t code, uint8_t* data, uint32_t count) {
     lastError = ProtocolError::Success;
-    if (ProtocolError check = CheckUnit(*device); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
         return lastError = check;
     // A reply carries inputReportLength - 2 data bytes after its report ID and
     // echo; a larger request is refused before anything is sent.
