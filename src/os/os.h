@@ -101,15 +101,17 @@ public:
     // device delivers one (the emulator and a quiet device may deliver 0
     // bytes and succeed). *bytesRead gets the count (0 on failure unless the
     // device reported otherwise). Failures: 6 bad handle, 87 null buffer or
-    // count pointer, 1167 device gone, 122/1784 buffer smaller than the
-    // device's input report length, other device errors as Windows reports.
+    // count pointer, 1167 device gone, 1784 (ERROR_INVALID_USER_BUFFER) buffer
+    // smaller than the device's input report length, other device errors as
+    // Windows reports.
     virtual BOOL ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead,
                           void* overlapped) = 0;
 
     // Writes one output report of bytesToWrite bytes (byte 0 the report ID).
     // *bytesWritten gets the count written. Failures: 6 bad handle, 87 null
-    // pointers or a length other than the output report length, 1167 device
-    // gone, other device errors as Windows reports.
+    // pointers or a length below the output report length, 1784
+    // (ERROR_INVALID_USER_BUFFER) a length of 0 or above it, 1167 device gone,
+    // other device errors as Windows reports.
     virtual BOOL WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
                            uint32_t* bytesWritten, void* overlapped) = 0;
 

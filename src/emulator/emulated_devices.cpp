@@ -1,0 +1,149 @@
+// Device handles and report I/O on the emulated bus, failing the way
+// Windows' HID class driver fails:
+//   - a write of 0 bytes or more bytes than the output report length: 1784
+//     (ERROR_INVALID_USER_BUFFER); fewer bytes: 87 (ERROR_INVALID_PARAMETER);
+//   - a read buffer smaller than the input report length: 1784;
+//   - I/O on a handle whose device was unplugged or re-enumerated: 1167;
+//   - opening a mouse or keyboard for reading or writing: 5.
+// Unlike Windows, a read with nothing queued returns at once with 0 bytes,
+// so the library's polling runs on virtual time.
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+#include "emulator/bus_core.h"
+
+namespace KL_VRXEmu::Detail {
+
+using namespace KL_VRXOS;
+
+namespace {
+
+std::string Lower(const char* text) {
+    std::string out;
+    for (const char* p = text; *p != '\0'; ++p)
+        out.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(*p))));
+    return out;
+}
+
+}  // namespace
+
+HANDLE TBusCore::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t /*shareMode*/,
+                             void* /*securityAttributes*/, uint32_t /*creationDisposition*/,
+                             uint32_t /*flagsAndAttributes*/, HANDLE /*templateFile*/) {
+    std::lock_guard<std::mutex> lock(mutex);
+    ++calls.createFile;
+    if (fileName == nullptr)
+        return FailInvalidHandle(ErrorPathNotFound);
+    const std::string path = Lower(fileName);  // device paths are not case-sensitive
+    const auto found = std::find_if(interfaces.begin(), interfaces.end(),
+                                    [&](const TInterface& i) { return i.path == path; });
+    if (found == interfaces.end())
+        return FailInvalidHandle(ErrorFileNotFound);
+    const bool readWrite = (desiredAccess & (GenericRead | GenericWrite)) != 0;
+    // Windows keeps mice and keyboards to itself; an attribute-only open works.
+    if (found->unit == nullptr && readWrite)
+        return FailInvalidHandle(ErrorAccessDenied);
+    const uintptr_t key = nextKey;
+    nextKey += 8;
+    handles[key] = THandle{found->instance, readWrite};
+    return reinterpret_cast<HANDLE>(key);
+}
+
+TEmulatedUnit* TBusCore::IoUnitLocked(HANDLE file, const void* buffer, const uint32_t* count,
+                                      uint32_t& error) const {
+    bool readWrite = false;
+    const TInterface* found = ResolveLocked(file, readWrite, error);
+    if (found == nullptr)
+        return nullptr;
+    if (buffer == nullptr || count == nullptr) {
+        error = ErrorInvalidParameter;
+        return nullptr;
+    }
+    if (found->unit == nullptr || !readWrite) {
+        error = ErrorAccessDenied;
+        return nullptr;
+    }
+    return found->unit;
+}
+
+BOOL TBusCore::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
+                         uint32_t* bytesWritten, void* /*overlapped*/) {
+    uint32_t latency = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++calls.writeFile;
+        if (bytesWritten != nullptr)
+            *bytesWritten = 0;
+        uint32_t error = 0;
+        TEmulatedUnit* const target = IoUnitLocked(file, buffer, bytesWritten, error);
+        if (target == nullptr)
+            return Fail(error);
+        TEmulatedUnit& unit = *target;
+        TUnitFirmware& f = *unit.firmware;
+        if (bytesToWrite == 0 || bytesToWrite > f.outputLength)
+            return Fail(ErrorInvalidUserBuffer);
+        if (bytesToWrite < f.outputLength)
+            return Fail(ErrorInvalidParameter);
+        if (f.writeError != 0) {
+            *bytesWritten = f.writeErrorBytes;
+            return Fail(f.writeError);
+        }
+        if (!f.writesZeroBytes) {
+            const auto effect =
+                f.Receive(static_cast<const uint8_t*>(buffer), bytesToWrite, NowLocked());
+            if (effect == TUnitFirmware::TEffect::Reenumerate)
+                Reenumerate(unit);
+            *bytesWritten = bytesToWrite;
+        }
+        AdvanceLocked(reportLatency);
+        latency = reportLatency;
+    }
+    RealSleep(latency);
+    return 1;
+}
+
+BOOL TBusCore::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead,
+                        void* /*overlapped*/) {
+    uint32_t latency = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        ++calls.readFile;
+        if (bytesRead != nullptr)
+            *bytesRead = 0;
+        uint32_t error = 0;
+        TEmulatedUnit* const target = IoUnitLocked(file, buffer, bytesRead, error);
+        if (target == nullptr)
+            return Fail(error);
+        TUnitFirmware& f = *target->firmware;
+        if (bytesToRead < f.inputLength)
+            return Fail(ErrorInvalidUserBuffer);
+        if (f.readError != 0)
+            return Fail(f.readError);
+        if (f.emptyReads > 0) {
+            --f.emptyReads;
+        } else if (!f.silent && !f.replies.empty()) {
+            const std::vector<uint8_t>& reply = f.replies.front();
+            const size_t count = std::min<size_t>(reply.size(), bytesToRead);
+            if (count > 0)
+                std::memcpy(buffer, reply.data(), count);
+            *bytesRead = static_cast<uint32_t>(count);
+            f.replies.pop_front();
+        }
+        AdvanceLocked(reportLatency);
+        latency = reportLatency;
+    }
+    RealSleep(latency);
+    return 1;
+}
+
+// A handle whose device is gone still closes, as on Windows.
+BOOL TBusCore::CloseHandle(HANDLE handle) {
+    std::lock_guard<std::mutex> lock(mutex);
+    ++calls.closeHandle;
+    if (handles.erase(Key(handle)) == 0)
+        return Fail(ErrorInvalidHandle);
+    return 1;
+}
+
+}  // namespace KL_VRXEmu::Detail
