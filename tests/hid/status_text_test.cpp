@@ -1,0 +1,59 @@
+// The transport's status texts.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "hid/discovery.h"
+#include "hid/hid_api.h"
+#include "hid/transport_status.h"
+
+namespace {
+
+TEST(TransportStatusText, EveryCodeHasItsText) {
+    struct {
+        uint32_t code;
+        uint32_t apiError;
+        const char* text;
+    } const cases[] = {
+        {0, 5, "Success."},
+        {1, 5, "Could not find device."},
+        {2, 5, "Invalid device buffer length."},
+        {3, 5, "Device index out of range."},
+        {4, 5, "Trying to send command to an unopened device."},
+        {5, 5, "Could not create log file."},
+        {6, 126, "Unable to Load Win API. API error: 126."},
+        {7, 259, "Bad HID Comms. Code: 2. API error: 259."},
+        {8, 2, "Device not found. API error: 2."},
+        {9, 0xFFFFFFFF, "Send fail. API error: -1."},
+        {10, 0x80000000, "Read fail. API error: -2147483648."},
+        {11, 5, "Unknown transport status 11."},
+        {0xFFFFFFFF, 5, "Unknown transport status 4294967295."},
+    };
+    for (const auto& c : cases) {
+        LastTransportStatus = static_cast<TransportStatus>(c.code);
+        LastApiError = c.apiError;
+        LastEnumerationStep = TEnumerationStep::InterfaceList;
+        char text[TransportTextSize];
+        GetTransportStatusText(text);
+        EXPECT_STREQ(text, c.text) << c.code;
+        // Reading the text changes neither variable.
+        EXPECT_EQ(static_cast<uint32_t>(LastTransportStatus), c.code);
+        EXPECT_EQ(LastApiError, c.apiError);
+    }
+    ResetTransportState();
+}
+
+TEST(TransportStatusText, FillsExactlyTheFirst128Characters) {
+    LastTransportStatus = TransportStatus::DeviceNotFound;
+    LastApiError = 2;
+    char buffer[200];
+    std::memset(buffer, 'x', sizeof buffer);
+    GetTransportStatusText(buffer);
+    const size_t length = std::strlen(buffer);
+    for (size_t i = length; i < TransportTextSize; ++i)
+        ASSERT_EQ(buffer[i], '\0') << i;
+    EXPECT_EQ(buffer[TransportTextSize], 'x');
+    ResetTransportState();
+}
+
+}  // namespace
