@@ -1,0 +1,73 @@
+// What the controller and creation suites share: a bus of emulated units,
+// controllers opened on it, and the messages a unit received.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "KL_VRX/emulator.h"
+#include "controller/hardware_controller.h"
+
+namespace KL_VRXTest {
+
+// Bytes 1 and 2 of an output report: the command code and its value.
+struct TMessage {
+    uint8_t code;
+    uint8_t value;
+    bool operator==(const TMessage&) const = default;
+};
+
+inline void PrintTo(const TMessage& message, std::ostream* out) {
+    *out << int(message.code) << "/" << int(message.value);
+}
+
+inline std::vector<TMessage> Messages(const KL_VRXEmu::TEmulatedUnit& unit) {
+    std::vector<TMessage> messages;
+    for (const auto& report : unit.Received())
+        messages.push_back({report.at(1), report.at(2)});
+    return messages;
+}
+
+// A write awaited on its register that the unit reaches at once: the write,
+// then the two polls that report the value.
+inline std::vector<TMessage> AwaitedWrite(uint8_t code, uint8_t reg, uint8_t value) {
+    return {{code, value}, {reg, 0}, {reg, 0}};
+}
+
+inline std::vector<TMessage> Concat(std::vector<TMessage> a, const std::vector<TMessage>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The full start-up: register 18 read, 33 with 15 on 18, 34 with 1 on 19.
+inline std::vector<TMessage> FullStartUp() {
+    return Concat(Concat({{18, 0}}, AwaitedWrite(33, 18, 15)), AwaitedWrite(34, 19, 1));
+}
+
+// Parking a started unit: register 18 read, then 33 with 127 on 18.
+inline std::vector<TMessage> Parking() {
+    return Concat({{18, 0}}, AwaitedWrite(33, 18, 127));
+}
+
+// A controller of family with unit index opened by the full start-up, the
+// start-up's messages forgotten.
+inline std::unique_ptr<TVRXHardwareController> OpenController(uint32_t family, int32_t index,
+                                                              KL_VRXEmu::TEmulatedUnit* unit) {
+    auto controller = std::make_unique<TVRXHardwareController>();
+    controller->SetModelFamily(family);
+    EXPECT_EQ(controller->Open(index, 0), 0u) << controller->GetLastErrorText();
+    if (unit != nullptr)
+        unit->ClearReceived();
+    return controller;
+}
+
+class TControllerTest : public ::testing::Test {
+  protected:
+    KL_VRXEmu::TEmulatedBus bus;
+};
+
+}  // namespace KL_VRXTest
