@@ -146,9 +146,13 @@ BOOL TLinuxOs::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
     const auto device = FindDevice(file);
     if (!device)
         return Fail(ErrorInvalidHandle);
-    if (buffer == nullptr || bytesWritten == nullptr || bytesToWrite == 0)
+    if (buffer == nullptr || bytesWritten == nullptr)
         return Fail(ErrorInvalidParameter);
-    if (device->lengthsKnown && bytesToWrite != device->outputLength)
+    // Windows' HID class driver: nothing, or more than a report, is a bad
+    // buffer; less than a whole report is a bad parameter.
+    if (bytesToWrite == 0 || (device->lengthsKnown && bytesToWrite > device->outputLength))
+        return Fail(ErrorInvalidUserBuffer);
+    if (device->lengthsKnown && bytesToWrite < device->outputLength)
         return Fail(ErrorInvalidParameter);
     ssize_t sent;
     do {

@@ -92,6 +92,8 @@ TEST_F(Framing, BadArgumentsFailWithWindowsCodes) {
     const TBytes out = {0, 1, 2, 3, 4, 5};
     uint32_t count = 0;
     EXPECT_FALSE(os.WriteFile(device, out.data(), 6, &count, nullptr));
+    EXPECT_EQ(os.GetLastError(), ErrorInvalidUserBuffer);
+    EXPECT_FALSE(os.WriteFile(device, out.data(), 4, &count, nullptr));
     EXPECT_EQ(os.GetLastError(), ErrorInvalidParameter);
     EXPECT_FALSE(os.WriteFile(device, nullptr, 5, &count, nullptr));
     EXPECT_EQ(os.GetLastError(), ErrorInvalidParameter);
