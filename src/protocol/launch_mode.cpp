@@ -68,9 +68,7 @@ ProtocolError TVRXCommandChannel::SwitchUnitsToLaunchMode() {
             return lastError = result;
         if (ProtocolError result = ApplyLaunchMode(); result != ProtocolError::Success)
             return lastError = result;
-        device->CloseDevice();
-        device->inputReportLength = 0;
-        device->outputReportLength = 0;
+        CloseUnit();
 
         os.Sleep(VRXTimeout::LaunchModePause);
         ++passes;
