@@ -18,12 +18,18 @@ KL_VRX_API uint32_t KL_VRX_CALL GetVRXDeviceCount(uint32_t* count) {
         SetProcessLastError("Couldn't count VRX devices: Invalid pointer!");
         return StatusInvalidPointer;
     }
-    uint32_t n1 = 0;
-    uint32_t n2 = 0;
-    if (CountUnitsForExports(n1, n2) != 0)
+    // The enumeration allocates; nothing thrown may reach a C caller.
+    try {
+        uint32_t n1 = 0;
+        uint32_t n2 = 0;
+        if (CountUnitsForExports(n1, n2) != 0)
+            return StatusCountFailed;
+        *count = n1 + n2 + 1;  // the simulated unit is always there
+        return 0;
+    } catch (...) {
+        SetProcessLastError("Out of memory while counting VRX devices.");
         return StatusCountFailed;
-    *count = n1 + n2 + 1;  // the simulated unit is always there
-    return 0;
+    }
 }
 
 KL_VRX_API const char* KL_VRX_CALL GetLastVRXDLLError() {
