@@ -59,7 +59,6 @@ position20         1
 position22         0
 position23         0
 position24         0
-position19         1
 position19family2  0
 deviceInfo         0 0 0
 deviceNumber       0

@@ -12,6 +12,7 @@ struct TElement {
     uint32_t (KL_VRXSDK::KLSYS_IVRX::*get)(uint32_t*);  // null: cannot be read
     uint32_t (KL_VRXSDK::KLSYS_IVRX::*set)(uint32_t);   // null: cannot be set
     const char* what;
+    unsigned families;  // 1: family 1, 2: family 2, 3: both (where a reading means something)
 };
 
 // The element called name, or null.

@@ -200,15 +200,18 @@ int TSession::Show(int32_t hostIndex) {
         return exitCode;
     TRecord record;
     record.Number("hostIndex", hostIndex);
+    uint32_t family = 0;
+    vrx->GetModelFamily(&family);
+    record.Number("modelFamily", family);
     uint32_t value = 0;
-    vrx->GetModelFamily(&value);
-    record.Number("modelFamily", value);
     uint32_t status = vrx->GetPositionCount(&value);
     if (status != 0)
         return Failed("reading the position count", status, vrx);
     record.Number("positionCount", value);
     for (const TElement* element = Elements(); element->name != nullptr; ++element) {
-        if (element->get == nullptr)
+        // Register 19 has one reading per family; the other family's is fixed.
+        if (element->get == nullptr ||
+            (family != 0 && (element->families & (1u << (family - 1))) == 0))
             continue;
         value = 0;
         status = (vrx->*element->get)(&value);
