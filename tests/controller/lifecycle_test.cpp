@@ -120,6 +120,24 @@ TEST_F(TControllerTest, CountingFailsWithThreeAndMinusOneWhenHidCannotBeBound) {
     EXPECT_EQ(controller.Open(0, 0), 3u);  // the simulated unit counts too
 }
 
+TEST_F(TControllerTest, CountingWhileOpenKeepsTheUnitUnlessAnotherMustBeSwitched) {
+    auto& unit = bus.AttachUnit(1);
+    auto controller = OpenController(1, 1, &unit);
+    int32_t count = 0;
+    uint32_t position = 0;
+    EXPECT_EQ(controller->GetDeviceCount(&count), 0u);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(controller->GetPosition21(&position), 0u);
+
+    // Switching a unit in the other launch mode takes the channel's device.
+    bus.AttachUnit(1, 1);
+    EXPECT_EQ(controller->GetDeviceCount(&count), 0u);
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(controller->openIndex, 1);
+    EXPECT_EQ(controller->GetPosition21(&position), 5u);
+    EXPECT_STREQ(controller->GetLastErrorText(), "No VRX has been opened.");
+}
+
 TEST_F(TControllerTest, ModelFamilyWritesTheProcessWideIdsOnlyForAKnownFamily) {
     TVRXHardwareController controller;
     controller.SetModelFamily(2);
