@@ -79,22 +79,6 @@ TEST_F(TControllerTest, CloseAndDestructionParkAStartedUnitOnly) {
     }
 }
 
-TEST_F(TControllerTest, TheSimulatedUnitNeverTalksToADeviceButDestructionUnbinds) {
-    bus.AttachUnit(2);
-    {
-        auto controller = OpenController(2, 0, nullptr);
-        uint32_t value = 0;
-        EXPECT_EQ(controller->SetPosition21(3), 0u);
-        EXPECT_EQ(controller->GetPosition21(&value), 0u);
-        EXPECT_EQ(controller->Close(true), 0u);
-        EXPECT_EQ(controller->Open(0, 0), 0u);
-    }
-    const KL_VRXEmu::TCallCounts calls = bus.Calls();
-    EXPECT_EQ(calls.createFile, 0u);
-    EXPECT_EQ(calls.writeFile, 0u);
-    EXPECT_EQ(calls.freeLibrary, 1u);
-}
-
 TEST_F(TControllerTest, AFailedOpenLeavesTheControllerClosedWithTheChannelsText) {
     auto& unit = bus.AttachUnit(1);
     unit.SetStuck(18, true);  // the start-up's wait for 15 times out

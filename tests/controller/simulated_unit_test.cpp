@@ -64,6 +64,7 @@ TEST_F(TControllerTest, TheSimulatedUnitStartsFromItsOpeningValues) {
     EXPECT_EQ(family1->SetPosition19(0), 0u);
     EXPECT_EQ(DeleteVRX(created), 0u);
     EXPECT_EQ(bus.Calls().writeFile, 0u);
+    EXPECT_EQ(bus.Calls().freeLibrary, 1u);  // the binding goes with any controller
 }
 
 TEST_F(TControllerTest, SetsOnTheSimulatedUnitReadBackUntilTheNextOpen) {

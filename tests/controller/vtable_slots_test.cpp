@@ -5,16 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <string>
-#include <typeinfo>
 
 #include "KL_VRX/KL_VRX.h"
 #include "controller/controller_fixture.h"
 
 namespace {
 
-using KL_VRXSDK::KL_IVRX;
-using KL_VRXSDK::KL_IVRX2;
 using KL_VRXSDK::KLSYS_IVRX;
 using KL_VRXTest::TControllerTest;
 
@@ -108,17 +104,6 @@ TEST_F(TControllerTest, SlotsAreCallableByNumber) {
     EXPECT_EQ(count, 1);  // the simulated unit alone
     uint32_t positions = 0;
     EXPECT_EQ(reinterpret_cast<TGetU32>(table[0])(&controller, &positions), 2u);  // nothing open
-}
-
-// Single inheritance: every interface of a controller has its address, and
-// the class tree's type information is what the exports cast with.
-TEST_F(TControllerTest, InterfacesShareTheObjectsAddressAndTypeInformation) {
-    TVRXHardwareController controller;
-    KL_IVRX* vrx = &controller;
-    EXPECT_EQ(static_cast<void*>(vrx), static_cast<void*>(&controller));
-    EXPECT_EQ(static_cast<void*>(dynamic_cast<KL_IVRX2*>(vrx)), static_cast<void*>(&controller));
-    EXPECT_EQ(static_cast<void*>(dynamic_cast<KLSYS_IVRX*>(vrx)), static_cast<void*>(&controller));
-    EXPECT_EQ(std::string(typeid(*vrx).name()), typeid(TVRXHardwareController).name());
 }
 
 }  // namespace
