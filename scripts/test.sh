@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Builds KL_VRX and runs every test, in three configurations:
+#   linux     g++, build/linux
+#   sanitize  g++ with address + undefined sanitizers, build/sanitize
+#             (then scripts/fuzz.sh, when present)
+#   windows   MinGW-w64 cross build, build/windows, tests under Wine
+#
+# On a fresh Debian/Ubuntu machine, run as root, it first installs what is
+# missing (MinGW-w64, Wine, clang's runtime for the fuzzer, Ninja) with one
+# apt-get update; nothing else is downloaded. Exits non-zero when any step or
+# any test fails, after running everything it can.
+#
+#   bash scripts/test.sh                 everything
+#   bash scripts/test.sh windows         only the named steps
+#                                        (linux, sanitize, fuzz, windows)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+jobs=${KL_VRX_JOBS:-$(nproc)}
+script_start=$SECONDS
+failures=()
+summaries=()
+
+# ---- Tools ------------------------------------------------------------------------------------
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+
+install_missing() {
+    local missing=() pkg
+    for pkg in g++-mingw-w64-x86-64-posix wine wine64 libclang-rt-14-dev ninja-build; do
+        installed "$pkg" || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "test.sh: missing ${missing[*]}; run as root to install them" >&2
+        exit 1
+    fi
+    echo "== Installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    # Recommends (graphics, sound, fonts) are of no use to console tests under
+    # Wine and would double the download.
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# ---- Wine -------------------------------------------------------------------------------------
+
+wine_started=0
+stop_wine() {
+    if [ "$wine_started" = 1 ]; then
+        wineserver -k 2>/dev/null || true
+        wine_started=0
+    fi
+}
+trap stop_wine EXIT
+
+# One prefix per build tree, and one wineserver kept alive for the whole
+# run: Wine's services then start once, and each test process starts in
+# about 0.1 s instead of several seconds.
+start_wine() {
+    export WINEPREFIX="$root/build/windows/wineprefix"
+    export WINEDEBUG=-all
+    # wine-mono and wine-gecko are not needed and must not be fetched.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Every Wine start here has no terminal and no pipe, so the services it
+    # leaves running never hold ctest's output pipes open.
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        # First use of this build tree: create the prefix, then let that
+        # server finish writing it and exit.
+        wineboot -i </dev/null >/dev/null 2>&1 || return 1
+        wineserver -w
+    fi
+    # Only a new server can be made persistent; one left by an interrupted
+    # run is ended first.
+    if ! wineserver -p 2>/dev/null; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w
+        wineserver -p || return 1
+    fi
+    wine_started=1
+    wine cmd /c exit </dev/null >/dev/null 2>&1 || return 1
+}
+
+# ---- One configuration ------------------------------------------------------------------------
+
+run_config() {
+    local preset=$1 start=$SECONDS log="build/$1/ctest.log"
+    echo
+    echo "== [$preset] configure and build"
+    if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
+        failures+=("$preset: build")
+        summaries+=("$preset: BUILD FAILED after $((SECONDS - start)) s")
+        return 0
+    fi
+    local built=$SECONDS
+    if [ "$preset" = windows ] && ! start_wine; then
+        failures+=("$preset: wine")
+        summaries+=("$preset: WINE DID NOT START")
+        stop_wine
+        return 0
+    fi
+    echo "== [$preset] test"
+    local rc=0
+    ctest --preset "$preset" -j "$jobs" 2>&1 | tee "$log" || rc=$?
+    if [ "$preset" = windows ]; then stop_wine; fi
+    local summary
+    summary=$(grep -E 'tests passed|No tests were found' "$log" | tail -1 || true)
+    summaries+=("$preset: ${summary:-no ctest summary} (build $((built - start)) s, tests $((SECONDS - built)) s)")
+    if [ "$rc" -ne 0 ]; then
+        failures+=("$preset: tests")
+        while IFS= read -r line; do summaries+=("    $line"); done \
+            < <(sed -n '/The following tests FAILED/,$p' "$log" | grep -E '^\s+[0-9]+ - ' || true)
+    fi
+}
+
+steps=("$@")
+[ ${#steps[@]} -eq 0 ] && steps=(linux sanitize fuzz windows)
+for step in "${steps[@]}"; do
+    case $step in
+    linux | sanitize | fuzz | windows) ;;
+    *)
+        echo "test.sh: unknown step '$step' (linux, sanitize, fuzz, windows)" >&2
+        exit 2
+        ;;
+    esac
+done
+
+install_missing
+for step in "${steps[@]}"; do
+    if [ "$step" != fuzz ]; then
+        run_config "$step"
+    elif [ -f scripts/fuzz.sh ]; then
+        echo
+        echo "== [fuzz] scripts/fuzz.sh"
+        fuzz_start=$SECONDS
+        if sh scripts/fuzz.sh; then
+            summaries+=("fuzz: passed ($((SECONDS - fuzz_start)) s)")
+        else
+            failures+=("fuzz")
+            summaries+=("fuzz: FAILED ($((SECONDS - fuzz_start)) s)")
+        fi
+    fi
+done
+
+echo
+echo "== Summary ($((SECONDS - script_start)) s in all)"
+printf '%s\n' "${summaries[@]}"
+if [ ${#failures[@]} -ne 0 ]; then
+    echo "FAILED: ${failures[*]}"
+    exit 1
+fi
+echo "All configurations passed."
