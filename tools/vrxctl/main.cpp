@@ -130,21 +130,18 @@ int main(int argc, char** argv) {
             options.logDump = true;
         } else if (arg == "--emulate" || arg.rfind("--emulate=", 0) == 0) {
             if (arg == "--emulate" && i + 1 >= argc) {
-                std::cerr << "vrxctl: --emulate needs a SPEC (see vrxctl --help)\n";
-                return ExitUsage;
+                return UsageError("--emulate needs a SPEC");
             }
             emulate = arg == "--emulate" ? argv[++i] : arg.substr(10);
             emulated = true;
         } else if (arg.rfind("-", 0) == 0 && arg.size() > 1 && !(arg[1] >= '0' && arg[1] <= '9')) {
-            std::cerr << "vrxctl: unknown option " << arg << " (see vrxctl --help)\n";
-            return ExitUsage;
+            return UsageError("unknown option " + arg);
         } else {
             words.push_back(arg);
         }
     }
     if (words.empty()) {
-        std::cerr << "vrxctl: no subcommand (see vrxctl --help)\n";
-        return ExitUsage;
+        return UsageError("no subcommand");
     }
 
     std::unique_ptr<KL_VRXEmu::TEmulatedBus> bus;
@@ -153,8 +150,7 @@ int main(int argc, char** argv) {
         std::string error;
         const auto spec = ParseEmulateSpec(emulate, error);
         if (!spec) {
-            std::cerr << "vrxctl: " << error << "\n";
-            return ExitUsage;
+            return UsageError(error);
         }
         bus = std::make_unique<KL_VRXEmu::TEmulatedBus>(KL_VRXEmu::TClock::Real);
         bus->SetReportLatency(1);

@@ -50,12 +50,16 @@ bool ParseValue(const std::string& text, uint32_t& value) {
     return true;
 }
 
-int Usage(const std::string& message) {
-    std::cerr << "vrxctl: " << message << " (see vrxctl --help)\n";
+}  // namespace
+
+int UsageError(const std::string& message) {
+    std::cerr
+        << "vrxctl: " << message << "\n"
+        << "usage: vrxctl [--emulate SPEC] [--log] [--log-dump] [--json] SUBCOMMAND [ARGS]\n"
+        << "  subcommands: list | show INDEX | get INDEX ELEMENT | set INDEX ELEMENT VALUE |\n"
+        << "               park INDEX | shell      (vrxctl --help explains each)\n";
     return ExitUsage;
 }
-
-}  // namespace
 
 TSession::TSession(TSessionOptions options) : options(std::move(options)) {}
 
@@ -66,30 +70,30 @@ TSession::~TSession() {
 
 int TSession::Run(const std::vector<std::string>& words) {
     if (words.empty())
-        return Usage("no subcommand");
+        return UsageError("no subcommand");
     const std::string& command = words[0];
     int32_t index = 0;
     if (command == "list" && words.size() == 1)
         return List();
     if (command == "list")
-        return Usage("list takes no argument");
+        return UsageError("list takes no argument");
     if (command != "show" && command != "get" && command != "set" && command != "park")
-        return Usage("unknown subcommand \"" + command + "\"");
+        return UsageError("unknown subcommand \"" + command + "\"");
     if (words.size() < 2 || !ParseIndex(words[1], index))
-        return Usage(command + " needs a host index (0 is the simulated unit)");
+        return UsageError(command + " needs a host index (0 is the simulated unit)");
     if (command == "show" || command == "park") {
         if (words.size() != 2)
-            return Usage(command + " takes one host index");
+            return UsageError(command + " takes one host index");
         return command == "show" ? Show(index) : Park(index);
     }
     if (command == "get") {
         if (words.size() != 3)
-            return Usage("get takes a host index and an element");
+            return UsageError("get takes a host index and an element");
         return Get(index, words[2]);
     }
     uint32_t value = 0;
     if (words.size() != 4 || !ParseValue(words[3], value))
-        return Usage("set takes a host index, an element and a value (0, 1, 2, ...)");
+        return UsageError("set takes a host index, an element and a value (0, 1, 2, ...)");
     return Set(index, words[2], value);
 }
 
@@ -242,9 +246,9 @@ int TSession::Show(int32_t hostIndex) {
 int TSession::Get(int32_t hostIndex, const std::string& name) {
     const TElement* element = FindElement(name);
     if (element == nullptr)
-        return Usage("unknown element \"" + name + "\"");
+        return UsageError("unknown element \"" + name + "\"");
     if (element->get == nullptr)
-        return Usage(name + " can only be set");
+        return UsageError(name + " can only be set");
     int exitCode = ExitOk;
     KLSYS_IVRX* vrx = Controller(hostIndex, exitCode);
     if (vrx == nullptr)
@@ -264,9 +268,9 @@ int TSession::Get(int32_t hostIndex, const std::string& name) {
 int TSession::Set(int32_t hostIndex, const std::string& name, uint32_t value) {
     const TElement* element = FindElement(name);
     if (element == nullptr)
-        return Usage("unknown element \"" + name + "\"");
+        return UsageError("unknown element \"" + name + "\"");
     if (element->set == nullptr)
-        return Usage(name + " can only be read");
+        return UsageError(name + " can only be read");
     int exitCode = ExitOk;
     KLSYS_IVRX* vrx = Controller(hostIndex, exitCode);
     if (vrx == nullptr)

@@ -19,6 +19,9 @@ enum VrxctlExit : int {
     ExitOpenFailed = 4,       // the controller for the host index could not be created
 };
 
+// Prints "vrxctl: <message>" and the usage lines on stderr; returns ExitUsage.
+int UsageError(const std::string& message);
+
 struct TSessionOptions {
     bool json = false;
     bool log = false;      // switch the traffic log on for every controller
