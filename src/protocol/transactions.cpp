@@ -14,13 +14,15 @@ namespace {
 constexpr unsigned ConfirmingPolls = 2;
 
 // One message of 2 (register, block or poll) or 3 bytes (write) and its
-// echoed reply. reply holds inputReportLength bytes on success.
+// echoed reply. reply holds inputReportLength bytes on success. A reply
+// carries inputReportLength - 2 data bytes after its report ID and echo; a
+// request for more than that is refused before anything is sent.
 ProtocolError Exchange(TVRXCommandChannel& channel, uint8_t code, const uint8_t* value,
-                       uint32_t timeout, std::vector<uint8_t>& reply) {
+                       uint32_t timeout, std::vector<uint8_t>& reply, uint32_t dataBytes = 1) {
     if (ProtocolError check = CheckUnit(channel.device.get()); check != ProtocolError::Success)
         return check;
     const uint32_t inputLength = channel.device->inputReportLength;
-    if (inputLength < 3)
+    if (inputLength < 3 || dataBytes > inputLength - 2)
         return ProtocolError::InsufficientBuffer;
 
     reply.assign(inputLength, 0);
@@ -56,16 +58,10 @@ ProtocolError TVRXCommandChannel::ReadRegister(uint8_t code, uint8_t& value, uin
 
 ProtocolError TVRXCommandChannel::ReadBlock(uint8_t code, uint8_t* data, uint32_t count) {
     lastError = ProtocolError::Success;
-    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
-        return lastError = check;
-    // A reply carries inputReportLength - 2 data bytes after its report ID and
-    // echo; a larger request is refused before anything is sent.
-    const uint32_t inputLength = device->inputReportLength;
-    if (inputLength < 3 || count > inputLength - 2 || (data == nullptr && count > 0))
+    if (data == nullptr && count > 0)
         return lastError = ProtocolError::InsufficientBuffer;
-
     std::vector<uint8_t> reply;
-    ProtocolError result = Exchange(*this, code, nullptr, VRXTimeout::Io, reply);
+    ProtocolError result = Exchange(*this, code, nullptr, VRXTimeout::Io, reply, count);
     if (result == ProtocolError::Success && count > 0)
         std::memcpy(data, reply.data() + 2, count);
     return lastError = result;
