@@ -1,6 +1,3 @@
-#include <cstring>
-#include <functional>
-
 #include "channel_fixture.h"
 #include "hid/hid_api.h"
 
@@ -9,48 +6,42 @@ using KL_VRXEmu::TEmulatedUnit;
 using E = ProtocolError;
 
 TEST(LaunchModeSwitch, SwitchesUnitsOneAtATimeWithinThePassLimit) {
+    // StaySwitched: the units ignore the switch and keep their launch mode.
+    enum Fault { NoFault, StaySwitched, NoHidLibrary, NoEnumeration };
     struct Case {
-        const char* name;
-        std::function<void(TEmulatedBus&)> arrange;
-        ProtocolError result;
-        uint32_t pause;
-        unsigned writes;
-        const char* text;  // null: not checked
-    };
-    const auto attach = [](TEmulatedBus& b, unsigned n, unsigned mode, bool ignores = false) {
-        for (unsigned i = 0; i < n; ++i)
-            b.AttachUnit(1, mode).SetIgnoresLaunchModeSwitch(ignores);
+        uint32_t units, mode, pause, writes;
+        Fault fault;
+        const char* text;
     };
     const char* const stayed = "Unable to change launch mode for attached VRXs.";
     const Case cases[] = {
-        {"none to switch", [&](TEmulatedBus& b) { attach(b, 1, 2); }, E::Success, 0, 0, "Success."},
-        {"two switched", [&](TEmulatedBus& b) { attach(b, 2, 1); }, E::Success, 10000, 4, nullptr},
-        {"eleven", [&](TEmulatedBus& b) { attach(b, 11, 1); }, E::LaunchModeFailed, 0, 0, stayed},
-        {"two stay", [&](TEmulatedBus& b) { attach(b, 2, 1, true); }, E::LaunchModeFailed, 10000, 4,
-         stayed},
-        {"binding fails",
-         [](TEmulatedBus& b) {
-             UnloadHidApi();
-             b.SetHidLibraryLoads(false);
-         },
-         E::DeviceInfoFailed, 5000, 0,
+        {1, 2, 0, 0, NoFault, "Success."},
+        {2, 1, 10000, 4, NoFault, "Success."},
+        {11, 1, 0, 0, NoFault, stayed},
+        {2, 1, 10000, 4, StaySwitched, stayed},
+        {0, 2, 5000, 0, NoHidLibrary,
          "Unable to get device information. Unable to Load Win API. API error: 126."},
-        {"enumeration fails", [](TEmulatedBus& b) { b.SetClassDevsError(8); }, E::DeviceInfoFailed,
-         5000, 0, nullptr},
+        {0, 2, 5000, 0, NoEnumeration,
+         "Unable to get device information. Bad HID Comms. Code: 1. API error: 8."},
     };
     for (const Case& c : cases) {
         TEmulatedBus bus;
         TVRXCommandChannel channel;
-        c.arrange(bus);
+        for (unsigned i = 0; i < c.units; ++i)
+            bus.AttachUnit(1, c.mode).SetIgnoresLaunchModeSwitch(c.fault == StaySwitched);
+        if (c.fault == NoHidLibrary) {
+            UnloadHidApi();
+            bus.SetHidLibraryLoads(false);
+        }
+        if (c.fault == NoEnumeration)
+            bus.SetClassDevsError(8);
         const uint32_t start = bus.Tick();
-        EXPECT_EQ(channel.SwitchUnitsToLaunchMode(), c.result) << c.name;
-        EXPECT_EQ(bus.Tick() - start, c.pause) << c.name;
-        EXPECT_EQ(bus.Calls().writeFile, c.writes) << c.name;
+        EXPECT_EQ(channel.SwitchUnitsToLaunchMode(), channel.lastError);
+        EXPECT_EQ(bus.Tick() - start, c.pause) << c.units;
+        EXPECT_EQ(bus.Calls().writeFile, c.writes) << c.units;
         char text[256];
         channel.GetErrorText(text);
-        if (c.text != nullptr) {
-            EXPECT_STREQ(text, c.text) << c.name;
-        }
+        EXPECT_STREQ(text, c.text) << c.units;
     }
 }
 
@@ -63,29 +54,35 @@ TEST_F(ChannelTest, SwitchingClosesTheUnitOpenOnTheChannel) {
     EXPECT_EQ(Messages(other), (std::vector<std::pair<int, int>>{{2, 2}, {15, 0}}));
 }
 
-TEST_F(ChannelTest, OpeningBeyondTheAttachedUnitsFails) {
-    bus.AttachUnit(1);
-    EXPECT_EQ(channel.OpenUnit(1, VRXStartAction::None), E::OpenFailed);
-    EXPECT_EQ(Text(), "Unable to open VRX. Device index out of range.");
-}
-
 TEST_F(ChannelTest, OpeningSendsTheStartUpOfItsStartAction) {
     using M = std::vector<std::pair<int, int>>;
     struct Case {
+        uint32_t index;
         uint8_t action, state18;
+        bool stuck;  // register 18 ignores writes: only the first and last polls are kept
+        const char* text;
         M sent;
     };
+    const char* const ok = "Success.";
+    const char* const late = "Timeout while waiting for state transition.";
     const Case cases[] = {
-        {0, 127, {{18, 0}, {33, 15}, {18, 0}, {18, 0}, {34, 1}, {19, 0}, {19, 0}}},
-        {1, 15, {{18, 0}, {33, 127}, {18, 0}, {18, 0}}},
-        {1, 127, {{18, 0}}},
-        {2, 15, {{18, 0}}},
+        {0, 0, 127, false, ok, {{18, 0}, {33, 15}, {18, 0}, {18, 0}, {34, 1}, {19, 0}, {19, 0}}},
+        {0, 0, 127, true, late, {{18, 0}, {33, 15}, {18, 0}, {18, 0}}},
+        {0, 1, 15, false, ok, {{18, 0}, {33, 127}, {18, 0}, {18, 0}}},
+        {0, 1, 127, false, ok, {{18, 0}}},
+        {0, 2, 15, false, ok, {{18, 0}}},
+        {1, 2, 15, false, "Unable to open VRX. Device index out of range.", {}},
     };
     for (const Case& c : cases) {
         TEmulatedUnit& unit = bus.AttachUnit(1);
         unit.SetRegister(18, c.state18);
-        EXPECT_EQ(channel.OpenUnit(0, c.action), E::Success);
-        EXPECT_EQ(Messages(unit), c.sent) << int(c.action) << "/" << int(c.state18);
+        unit.SetStuck(18, c.stuck);
+        EXPECT_EQ(channel.OpenUnit(c.index, c.action), channel.lastError);
+        EXPECT_EQ(Text(), c.text);
+        M sent = Messages(unit);
+        if (c.stuck && sent.size() > 4)
+            sent.erase(sent.begin() + 3, sent.end() - 1);
+        EXPECT_EQ(sent, c.sent) << int(c.action) << "/" << int(c.state18);
         bus.Detach(unit);
     }
 }
