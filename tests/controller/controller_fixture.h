@@ -38,19 +38,14 @@ inline std::vector<TMessage> AwaitedWrite(uint8_t code, uint8_t reg, uint8_t val
     return {{code, value}, {reg, 0}, {reg, 0}};
 }
 
-inline std::vector<TMessage> Concat(std::vector<TMessage> a, const std::vector<TMessage>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
-
 // The full start-up: register 18 read, 33 with 15 on 18, 34 with 1 on 19.
 inline std::vector<TMessage> FullStartUp() {
-    return Concat(Concat({{18, 0}}, AwaitedWrite(33, 18, 15)), AwaitedWrite(34, 19, 1));
+    return {{18, 0}, {33, 15}, {18, 0}, {18, 0}, {34, 1}, {19, 0}, {19, 0}};
 }
 
 // Parking a started unit: register 18 read, then 33 with 127 on 18.
 inline std::vector<TMessage> Parking() {
-    return Concat({{18, 0}}, AwaitedWrite(33, 18, 127));
+    return {{18, 0}, {33, 127}, {18, 0}, {18, 0}};
 }
 
 // A controller of family with unit index opened by the full start-up, the

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controller/controller_fixture.h"
 #include "support/temp_dir.h"
@@ -14,79 +16,50 @@ using KL_VRXTest::OpenController;
 using KL_VRXTest::TControllerTest;
 using KL_VRXTest::TMessage;
 
-struct TNumberCase {
-    std::vector<uint8_t> block;
-    uint32_t number;
-};
-
-TEST_F(TControllerTest, TheDeviceNumberIsPackedDecimalWithTheHighDigitsLast) {
-    const TNumberCase cases[] = {
-        {{0x78, 0x56, 0x34, 0x12}, 12345678},
-        {{0x99, 0x99, 0x99, 0x99}, 99999999},
-        {{0x00, 0x00, 0x00, 0x00}, 0},
-        {{0x0A, 0x00, 0x00, 0x00}, 10},         // a nibble above 9 counts its value
-        {{0x00, 0x00, 0x00, 0xF0}, 150000000},  // 15 tens in the top place
-        {{0xFF, 0xFF, 0xFF, 0xFF}, 166666665},
+TEST_F(TControllerTest, DeviceDataIsReadInBlocksAndAFailedReadStoresNothing) {
+    // The device number: packed decimal, the two most significant digits in
+    // the fourth byte; a nibble above 9 counts its value (10 to 15).
+    const std::pair<std::vector<uint8_t>, uint32_t> numbers[] = {
+        {{0x78, 0x56, 0x34, 0x12}, 12345678},  {{0x99, 0x99, 0x99, 0x99}, 99999999},
+        {{0x00, 0x00, 0x00, 0x00}, 0},         {{0x0A, 0x00, 0x00, 0x00}, 10},
+        {{0x00, 0x00, 0x00, 0xF0}, 150000000}, {{0xFF, 0xFF, 0xFF, 0xFF}, 166666665},
     };
     auto& unit = bus.AttachUnit(1);
     auto controller = OpenController(1, 1, &unit);
-    for (const TNumberCase& c : cases) {
-        unit.SetBlock(25, c.block);
+    for (const auto& [block, expected] : numbers) {
+        unit.SetBlock(25, block);
         uint32_t number = 1;
         EXPECT_EQ(controller->GetDeviceNumber(&number), 0u);
-        EXPECT_EQ(number, c.number) << std::hex << int(c.block[0]) << " " << int(c.block[3]);
+        EXPECT_EQ(number, expected);
     }
-    EXPECT_EQ(Messages(unit), std::vector<TMessage>(std::size(cases), {25, 0}));
-}
-
-TEST_F(TControllerTest, DeviceInfoIsTheBlocksThreeBytesInOrder) {
-    auto& unit = bus.AttachUnit(2);
-    auto controller = OpenController(2, 1, &unit);
     unit.SetBlock(0, {0xFE, 0x00, 0x07});
     uint32_t info[3] = {};
     EXPECT_EQ(controller->GetDeviceInfo(&info[0], &info[1], &info[2]), 0u);
-    EXPECT_EQ(info[0], 0xFEu);
-    EXPECT_EQ(info[1], 0u);
-    EXPECT_EQ(info[2], 7u);
-    EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{0, 0}}));
-}
+    EXPECT_EQ(std::vector<uint32_t>(info, info + 3), (std::vector<uint32_t>{0xFE, 0, 7}));
+    std::vector<TMessage> sent(std::size(numbers), {25, 0});
+    sent.push_back({0, 0});
+    EXPECT_EQ(Messages(unit), sent);
 
-TEST_F(TControllerTest, AFailedDeviceReadGivesFiveAndLeavesTheOutputsAlone) {
-    auto& unit = bus.AttachUnit(1);
-    auto controller = OpenController(1, 1, &unit);
     unit.SetReplyCode(0xFF);
-    uint32_t a = 1, b = 2, c = 3;
-    EXPECT_EQ(controller->GetDeviceInfo(&a, &b, &c), 5u);
-    EXPECT_EQ(a + b + c, 6u);
-    EXPECT_EQ(controller->GetDeviceNumber(&a), 5u);
-    EXPECT_EQ(controller->GetPosition21(&a), 5u);
-    EXPECT_EQ(a, 1u);
-    EXPECT_EQ(std::string(controller->GetLastErrorText()), "A bad command was sent to the device.");
-    unit.SetReplyCode(std::nullopt);
-    unit.FailWrites(1167);
-    EXPECT_EQ(controller->SetPosition22(1), 5u);
-    EXPECT_EQ(std::string(controller->GetLastErrorText()).rfind("Problem sending data to VRX. ", 0),
-              0u);
+    EXPECT_EQ(controller->GetDeviceInfo(&info[0], &info[1], &info[2]), 5u);
+    EXPECT_EQ(controller->GetDeviceNumber(&info[1]), 5u);
+    EXPECT_EQ(controller->GetPosition21(&info[2]), 5u);
+    EXPECT_EQ(std::vector<uint32_t>(info, info + 3), (std::vector<uint32_t>{0xFE, 0, 7}));
+    EXPECT_STREQ(controller->GetLastErrorText(), "A bad command was sent to the device.");
 }
 
 TEST_F(TControllerTest, HostValueFixedValueAndLogSwitchesNeedNoUnit) {
     TVRXHardwareController controller;
-    uint32_t value = 0;
-    EXPECT_EQ(controller.GetHostValue(&value), 0u);
-    EXPECT_EQ(value, 1u);
-    EXPECT_EQ(controller.SetHostValue(7), 0u);
-    EXPECT_EQ(controller.GetHostValue(&value), 0u);
-    EXPECT_EQ(value, 7u);
-    EXPECT_EQ(controller.GetFixedValue(&value), 0u);
-    EXPECT_EQ(value, 30u);
+    uint32_t host = 0, fixed = 0, family = 9;
     uint8_t flag = 9;
-    EXPECT_EQ(controller.GetLogDumpFlag(&flag), 0u);
-    EXPECT_EQ(flag, 0u);
-    EXPECT_EQ(controller.SetLogDumpFlag(1), 0u);
-    EXPECT_EQ(controller.GetLogDumpFlag(&flag), 0u);
-    EXPECT_EQ(flag, 1u);
-    EXPECT_EQ(controller.GetModelFamily(&value), 0u);
-    EXPECT_EQ(value, 0u);
+    EXPECT_EQ(controller.GetHostValue(&host) | controller.GetFixedValue(&fixed) |
+                  controller.GetModelFamily(&family) | controller.GetLogDumpFlag(&flag),
+              0u);
+    EXPECT_EQ(std::vector<uint32_t>({host, fixed, family, flag}),
+              (std::vector<uint32_t>{1, 30, 0, 0}));
+    EXPECT_EQ(controller.SetHostValue(7) | controller.SetLogDumpFlag(1), 0u);
+    EXPECT_EQ(controller.GetHostValue(&host) | controller.GetLogDumpFlag(&flag), 0u);
+    EXPECT_EQ(std::vector<uint32_t>({host, flag}), (std::vector<uint32_t>{7, 1}));
     EXPECT_EQ(controller.GetModelFamily(nullptr), 512u);
 }
 

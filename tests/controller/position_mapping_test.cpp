@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "controller/controller_fixture.h"
 
@@ -25,60 +27,50 @@ struct TReadCase {
     TRead read;
     unsigned family;
     uint8_t reg;
-    uint8_t device;
-    uint32_t api;
-    uint32_t status;
+    std::vector<std::pair<uint8_t, uint32_t>> deviceToApi;  // 99999: status 11
 };
 
-#define READ(op) #op, &KLSYS_IVRX::op
+#define OP(op) #op, &KLSYS_IVRX::op
 
 // clang-format off
 const TReadCase ReadCases[] = {
     // Register 21: device value = API value + 1; 3 (family 1) and 4 (family 2) read only.
-    {READ(GetPosition21), 1, 21, 1, 0, 0},      {READ(GetPosition21), 1, 21, 3, 2, 0},
-    {READ(GetPosition21), 1, 21, 4, 3, 0},      {READ(GetPosition21), 1, 21, 0, NoPos, 11},
-    {READ(GetPosition21), 1, 21, 16, NoPos, 11},
-    {READ(GetPosition21), 2, 21, 1, 0, 0},      {READ(GetPosition21), 2, 21, 4, 3, 0},
-    {READ(GetPosition21), 2, 21, 16, 4, 0},     {READ(GetPosition21), 2, 21, 5, NoPos, 11},
-    // Register 20.
-    {READ(GetPosition20), 1, 20, 2, 0, 0},      {READ(GetPosition20), 1, 20, 1, 1, 0},
-    {READ(GetPosition20), 1, 20, 3, 2, 0},      {READ(GetPosition20), 1, 20, 0, NoPos, 11},
-    {READ(GetPosition20), 2, 20, 3, 0, 0},      {READ(GetPosition20), 2, 20, 1, 1, 0},
-    {READ(GetPosition20), 2, 20, 16, 2, 0},     {READ(GetPosition20), 2, 20, 2, 3, 0},
-    {READ(GetPosition20), 2, 20, 0, 4, 0},      {READ(GetPosition20), 2, 20, 4, NoPos, 11},
+    {OP(GetPosition21), 1, 21, {{1, 0}, {3, 2}, {4, 3}, {0, NoPos}, {16, NoPos}}},
+    {OP(GetPosition21), 2, 21, {{1, 0}, {4, 3}, {16, 4}, {5, NoPos}}},
+    {OP(GetPosition20), 1, 20, {{2, 0}, {1, 1}, {3, 2}, {0, NoPos}}},
+    {OP(GetPosition20), 2, 20, {{3, 0}, {1, 1}, {16, 2}, {2, 3}, {0, 4}, {4, NoPos}}},
     // Registers 22 to 24: 2 is 0, 1 is 1; family 2 reads 23 and 24 as 0 whatever they hold.
-    {READ(GetPosition22), 1, 22, 2, 0, 0},      {READ(GetPosition22), 2, 22, 1, 1, 0},
-    {READ(GetPosition22), 2, 22, 3, NoPos, 11},
-    {READ(GetPosition23), 1, 23, 2, 0, 0},      {READ(GetPosition23), 1, 23, 1, 1, 0},
-    {READ(GetPosition23), 1, 23, 0, NoPos, 11}, {READ(GetPosition23), 2, 23, 1, 0, 0},
-    {READ(GetPosition23), 2, 23, 9, 0, 0},
-    {READ(GetPosition24), 1, 24, 1, 1, 0},      {READ(GetPosition24), 1, 24, 7, NoPos, 11},
-    {READ(GetPosition24), 2, 24, 9, 0, 0},
+    {OP(GetPosition22), 1, 22, {{2, 0}, {1, 1}, {3, NoPos}}},
+    {OP(GetPosition22), 2, 22, {{1, 1}, {3, NoPos}}},
+    {OP(GetPosition23), 1, 23, {{2, 0}, {1, 1}, {0, NoPos}}},
+    {OP(GetPosition23), 2, 23, {{1, 0}, {9, 0}}},
+    {OP(GetPosition24), 1, 24, {{1, 1}, {7, NoPos}}},
+    {OP(GetPosition24), 2, 24, {{9, 0}}},
     // Register 19: one read per family's mapping; the other family's read is fixed.
-    {READ(GetPosition19), 1, 19, 2, 0, 0},      {READ(GetPosition19), 1, 19, 1, 1, 0},
-    {READ(GetPosition19), 1, 19, 3, NoPos, 11}, {READ(GetPosition19), 2, 19, 2, 1, 0},
-    {READ(GetPosition19), 2, 19, 77, 1, 0},
-    {READ(GetPosition19Family2), 2, 19, 1, 0, 0}, {READ(GetPosition19Family2), 2, 19, 2, 1, 0},
-    {READ(GetPosition19Family2), 2, 19, 3, NoPos, 11},
-    {READ(GetPosition19Family2), 1, 19, 1, NoPos, 11},
+    {OP(GetPosition19), 1, 19, {{2, 0}, {1, 1}, {3, NoPos}}},
+    {OP(GetPosition19), 2, 19, {{2, 1}, {77, 1}}},
+    {OP(GetPosition19Family2), 2, 19, {{1, 0}, {2, 1}, {3, NoPos}}},
+    {OP(GetPosition19Family2), 1, 19, {{1, NoPos}}},
 };
 // clang-format on
 
 TEST_F(TControllerTest, ReadsTranslateTheRegisterWithTheFamilysMapping) {
-    auto& unit1 = bus.AttachUnit(1);
-    auto& unit2 = bus.AttachUnit(2);
+    KL_VRXEmu::TEmulatedUnit* units[] = {&bus.AttachUnit(1), &bus.AttachUnit(2)};
     for (const TReadCase& c : ReadCases) {
-        SCOPED_TRACE(std::string(c.name) + " family " + std::to_string(c.family) + " device " +
-                     std::to_string(c.device));
-        auto& unit = c.family == 1 ? unit1 : unit2;
+        auto& unit = *units[c.family - 1];
         auto controller = OpenController(c.family, 1, &unit);
-        unit.SetRegister(c.reg, c.device);
-        uint32_t api = 12345;
-        EXPECT_EQ((controller.get()->*c.read)(&api), c.status);
-        EXPECT_EQ(api, c.api);
-        EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{c.reg, 0}}));  // always read
-        EXPECT_EQ(std::string(controller->GetLastErrorText()),
-                  c.status == 11 ? "Position out of range." : "");
+        for (const auto& [device, api] : c.deviceToApi) {
+            SCOPED_TRACE(std::string(c.name) + " family " + std::to_string(c.family) + " device " +
+                         std::to_string(device));
+            unit.SetRegister(c.reg, device);
+            unit.ClearReceived();
+            uint32_t result = 12345;
+            EXPECT_EQ((controller.get()->*c.read)(&result), api == NoPos ? 11u : 0u);
+            EXPECT_EQ(result, api);
+            EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{c.reg, 0}}));  // always read
+            EXPECT_STREQ(controller->GetLastErrorText(),
+                         api == NoPos ? "Position out of range." : "");
+        }
     }
 }
 
@@ -86,59 +78,53 @@ struct TSetCase {
     const char* name;
     TSet set;
     unsigned family;
-    uint32_t api;
-    uint8_t code;    // 0: refused with 512
-    uint8_t device;  // value sent
-    uint8_t reg;     // awaited register; 0 for a write without wait
+    uint8_t code;
+    uint8_t reg;                                        // awaited register; 0: no wait
+    std::vector<std::pair<uint32_t, int>> apiToDevice;  // -1: refused with 512
 };
-
-#define SET(op) #op, &KLSYS_IVRX::op
 
 // clang-format off
 const TSetCase SetCases[] = {
-    {SET(SetPosition21), 1, 0, 36, 1, 21},   {SET(SetPosition21), 1, 2, 36, 3, 21},
-    {SET(SetPosition21), 1, 3, 0, 0, 0},     {SET(SetPosition21), 2, 3, 36, 4, 21},
-    {SET(SetPosition21), 2, 4, 0, 0, 0},
-    {SET(SetPosition20), 1, 0, 35, 2, 20},   {SET(SetPosition20), 1, 1, 35, 1, 20},
-    {SET(SetPosition20), 1, 2, 0, 0, 0},     {SET(SetPosition20), 1, 3, 0, 0, 0},
-    {SET(SetPosition20), 2, 0, 35, 3, 20},   {SET(SetPosition20), 2, 2, 0, 0, 0},
-    {SET(SetPosition20), 2, 3, 35, 2, 20},   {SET(SetPosition20), 2, 4, 35, 0, 20},
-    {SET(SetPosition22), 1, 0, 37, 2, 22},   {SET(SetPosition22), 2, 1, 37, 1, 22},
-    {SET(SetPosition22), 1, 2, 0, 0, 0},
-    {SET(SetPosition23), 1, 0, 38, 2, 23},   {SET(SetPosition23), 1, 1, 38, 1, 23},
-    {SET(SetPosition23), 2, 0, 0, 0, 0},     {SET(SetPosition23), 2, 1, 0, 0, 0},
-    {SET(SetPosition24), 1, 1, 39, 1, 24},   {SET(SetPosition24), 2, 0, 0, 0, 0},
-    {SET(SetPosition19), 1, 0, 34, 2, 19},   {SET(SetPosition19), 1, 1, 34, 1, 19},
-    {SET(SetPosition19), 1, 2, 0, 0, 0},     {SET(SetPosition19), 2, 1, 0, 0, 0},
-    {SET(SetState224), 1, 0, 224, 15, 0},    {SET(SetState224), 2, 1, 224, 127, 0},
-    {SET(SetState224), 1, 2, 0, 0, 0},
-    {SET(SetState18), 2, 0, 33, 15, 18},     {SET(SetState18), 1, 1, 33, 127, 18},
-    {SET(SetState18), 2, 2, 0, 0, 0},
+    {OP(SetPosition21), 1, 36, 21, {{0, 1}, {2, 3}, {3, -1}}},
+    {OP(SetPosition21), 2, 36, 21, {{3, 4}, {4, -1}}},
+    {OP(SetPosition20), 1, 35, 20, {{0, 2}, {1, 1}, {2, -1}, {3, -1}}},
+    {OP(SetPosition20), 2, 35, 20, {{0, 3}, {2, -1}, {3, 2}, {4, 0}}},
+    {OP(SetPosition22), 1, 37, 22, {{0, 2}, {2, -1}}},
+    {OP(SetPosition22), 2, 37, 22, {{1, 1}}},
+    {OP(SetPosition23), 1, 38, 23, {{0, 2}, {1, 1}}},
+    {OP(SetPosition23), 2, 38, 23, {{0, -1}, {1, -1}}},
+    {OP(SetPosition24), 1, 39, 24, {{1, 1}}},
+    {OP(SetPosition24), 2, 39, 24, {{0, -1}}},
+    {OP(SetPosition19), 1, 34, 19, {{0, 2}, {1, 1}, {2, -1}}},
+    {OP(SetPosition19), 2, 34, 19, {{1, -1}}},
+    {OP(SetState224), 1, 224, 0, {{0, 15}, {2, -1}}},
+    {OP(SetState224), 2, 224, 0, {{1, 127}}},
+    {OP(SetState18), 1, 33, 18, {{1, 127}}},
+    {OP(SetState18), 2, 33, 18, {{0, 15}, {2, -1}}},
 };
 // clang-format on
 
 TEST_F(TControllerTest, SetsSendTheFamilysDeviceValueAndAwaitTheRegister) {
-    auto& unit1 = bus.AttachUnit(1);
-    auto& unit2 = bus.AttachUnit(2);
+    KL_VRXEmu::TEmulatedUnit* units[] = {&bus.AttachUnit(1), &bus.AttachUnit(2)};
     for (const TSetCase& c : SetCases) {
-        SCOPED_TRACE(std::string(c.name) + " family " + std::to_string(c.family) + " api " +
-                     std::to_string(c.api));
-        auto& unit = c.family == 1 ? unit1 : unit2;
+        auto& unit = *units[c.family - 1];
         auto controller = OpenController(c.family, 1, &unit);
-        const uint32_t status = (controller.get()->*c.set)(c.api);
-        if (c.code == 0) {
-            EXPECT_EQ(status, 512u);
-            EXPECT_EQ(std::string(controller->GetLastErrorText()), "Invalid parameter.");
-            EXPECT_TRUE(unit.Received().empty());
-            continue;
-        }
-        EXPECT_EQ(status, 0u);
-        if (c.reg == 0) {
-            EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{c.code, c.device}}));
-            EXPECT_EQ(unit.LastValue(c.code), c.device);
-        } else {
-            EXPECT_EQ(Messages(unit), AwaitedWrite(c.code, c.reg, c.device));
-            EXPECT_EQ(unit.Register(c.reg), c.device);
+        for (const auto& [api, device] : c.apiToDevice) {
+            SCOPED_TRACE(std::string(c.name) + " family " + std::to_string(c.family) + " api " +
+                         std::to_string(api));
+            unit.ClearReceived();
+            const uint32_t status = (controller.get()->*c.set)(api);
+            if (device < 0) {
+                EXPECT_EQ(status, 512u);
+                EXPECT_STREQ(controller->GetLastErrorText(), "Invalid parameter.");
+                EXPECT_TRUE(unit.Received().empty());
+                continue;
+            }
+            const uint8_t value = static_cast<uint8_t>(device);
+            EXPECT_EQ(status, 0u);
+            const std::vector<TMessage> write{{c.code, value}};
+            EXPECT_EQ(Messages(unit), c.reg == 0 ? write : AwaitedWrite(c.code, c.reg, value));
+            EXPECT_EQ(c.reg == 0 ? unit.LastValue(c.code) : unit.Register(c.reg), value);
         }
     }
 }

@@ -2,19 +2,20 @@
 // and the closed state's refusals.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "KL_VRX/KL_VRX.h"
 #include "controller/controller_fixture.h"
 
 namespace {
 
-using KL_VRXSDK::KLSYS_IVRX;
+using K = KL_VRXSDK::KLSYS_IVRX;
 using KL_VRXTest::OpenController;
 using KL_VRXTest::TControllerTest;
 
-using TRead = uint32_t (KLSYS_IVRX::*)(uint32_t*);
+using TRead = uint32_t (K::*)(uint32_t*);
+using TSet = uint32_t (K::*)(uint32_t);
 
 struct TSimRead {
     const char* name;
@@ -23,7 +24,7 @@ struct TSimRead {
     uint32_t family1;
 };
 
-#define SIM(op) #op, &KLSYS_IVRX::op
+#define SIM(op) #op, &K::op
 
 // clang-format off
 const TSimRead SimReads[] = {
@@ -41,26 +42,23 @@ const TSimRead SimReads[] = {
 };
 // clang-format on
 
-KLSYS_IVRX* Sys(KL_VRXSDK::KL_IVRX* vrx) {
-    return dynamic_cast<KLSYS_IVRX*>(vrx);
-}
-
 TEST_F(TControllerTest, TheSimulatedUnitStartsFromItsOpeningValues) {
     KL_VRXSDK::KL_IVRX* created = CreateVRX(0);
     ASSERT_NE(created, nullptr) << GetLastVRXDLLError();
+    K* sys = dynamic_cast<K*>(created);
     auto family1 = OpenController(1, 0, nullptr);
     for (const TSimRead& r : SimReads) {
         SCOPED_TRACE(r.name);
         uint32_t value = 12345;
-        EXPECT_EQ((Sys(created)->*r.read)(&value), 0u);
+        EXPECT_EQ((sys->*r.read)(&value), 0u);
         EXPECT_EQ(value, r.family2);
         EXPECT_EQ((family1.get()->*r.read)(&value), 0u);
         EXPECT_EQ(value, r.family1);
     }
     uint32_t info[3] = {9, 9, 9};
-    EXPECT_EQ(Sys(created)->GetDeviceInfo(&info[0], &info[1], &info[2]), 0u);
+    EXPECT_EQ(sys->GetDeviceInfo(&info[0], &info[1], &info[2]), 0u);
     EXPECT_EQ(info[0] + info[1] + info[2], 0u);
-    EXPECT_EQ(Sys(created)->SetPosition19(0), 512u);
+    EXPECT_EQ(sys->SetPosition19(0), 512u);
     EXPECT_EQ(family1->SetPosition19(0), 0u);
     EXPECT_EQ(DeleteVRX(created), 0u);
     EXPECT_EQ(bus.Calls().writeFile, 0u);
@@ -68,29 +66,18 @@ TEST_F(TControllerTest, TheSimulatedUnitStartsFromItsOpeningValues) {
 }
 
 TEST_F(TControllerTest, SetsOnTheSimulatedUnitReadBackUntilTheNextOpen) {
-    auto controller = OpenController(2, 0, nullptr);
-    uint32_t value = 0;
-    EXPECT_EQ(controller->SetPosition21(3), 0u);
-    EXPECT_EQ(controller->sim21, 4u);
-    EXPECT_EQ(controller->GetPosition21(&value), 0u);
-    EXPECT_EQ(value, 3u);
-    EXPECT_EQ(controller->SetPosition20(4), 0u);
-    EXPECT_EQ(controller->sim20, 0u);
-    EXPECT_EQ(controller->GetPosition20(&value), 0u);
-    EXPECT_EQ(value, 4u);
-    EXPECT_EQ(controller->SetPosition22(1), 0u);
-    EXPECT_EQ(controller->GetPosition22(&value), 0u);
-    EXPECT_EQ(value, 1u);
-    EXPECT_EQ(controller->SetState18(1), 0u);
-    EXPECT_EQ(controller->sim18, 127u);
-    EXPECT_EQ(controller->SetState224(1), 0u);
-    EXPECT_EQ(controller->sim224, 127u);
-
-    EXPECT_EQ(controller->Close(true), 0u);
-    EXPECT_EQ(controller->Open(0, 0), 0u);
-    EXPECT_EQ(controller->GetPosition21(&value), 0u);
-    EXPECT_EQ(value, 1u);
-    EXPECT_EQ(controller->sim18, 15u);
+    auto c = OpenController(2, 0, nullptr);
+    EXPECT_EQ(c->SetPosition21(3) | c->SetPosition20(4) | c->SetPosition22(1) | c->SetState18(1) |
+                  c->SetState224(1),
+              0u);
+    EXPECT_EQ(std::vector<uint32_t>({c->sim21, c->sim20, c->sim22, c->sim18, c->sim224}),
+              (std::vector<uint32_t>{4, 0, 1, 127, 127}));
+    uint32_t p21 = 0, p20 = 0, p22 = 0;
+    EXPECT_EQ(c->GetPosition21(&p21) | c->GetPosition20(&p20) | c->GetPosition22(&p22), 0u);
+    EXPECT_EQ(std::vector<uint32_t>({p21, p20, p22}), (std::vector<uint32_t>{3, 4, 1}));
+    EXPECT_EQ(c->Close(true) | c->Open(0, 0), 0u);
+    EXPECT_EQ(std::vector<uint32_t>({c->sim21, c->sim20, c->sim22, c->sim18, c->sim224}),
+              (std::vector<uint32_t>{2, 1, 2, 15, 15}));
 }
 
 class TCountingCallback : public KL_VRXSDK::KL_IVRXCallback {
@@ -101,99 +88,52 @@ class TCountingCallback : public KL_VRXSDK::KL_IVRXCallback {
 
 TEST_F(TControllerTest, CallbacksFollowOnlySuccessfulSetsOfTheirElement) {
     auto& unit = bus.AttachUnit(2);
-    TCountingCallback on20;
-    TCountingCallback on21;
+    TCountingCallback on20, on21;
     for (int32_t index : {0, 1}) {
         SCOPED_TRACE(index == 0 ? "simulated" : "real");
         auto controller = OpenController(2, index, &unit);
         on20.calls = on21.calls = 0;
         EXPECT_EQ(controller->SetPosition20Callback(&on20), 0u);
         EXPECT_EQ(controller->SetPosition21Callback(&on21), 0u);
-
         EXPECT_EQ(controller->SetPosition21(2), 0u);
         EXPECT_EQ(controller->SetPosition21(4), 512u);  // refused: nothing called
         EXPECT_EQ(controller->SetPosition22(1), 0u);    // no callback of its own
-        EXPECT_EQ(on21.calls, 1);
-        EXPECT_EQ(on20.calls, 0);
         EXPECT_EQ(controller->SetPosition20(3), 0u);
-        EXPECT_EQ(on20.calls, 1);
-
         EXPECT_EQ(controller->SetPosition21Callback(nullptr), 0u);
         EXPECT_EQ(controller->SetPosition21(1), 0u);
         EXPECT_EQ(on21.calls, 1);
+        EXPECT_EQ(on20.calls, 1);
     }
     // A set the unit never confirms calls nothing either.
     auto controller = OpenController(2, 1, &unit);
     controller->SetPosition21Callback(&on21);
     unit.SetStuck(21, true);
-    on21.calls = 0;
     EXPECT_EQ(controller->SetPosition21(3), 5u);
-    EXPECT_EQ(std::string(controller->GetLastErrorText()),
-              "Timeout while waiting for state transition.");
-    EXPECT_EQ(on21.calls, 0);
+    EXPECT_STREQ(controller->GetLastErrorText(), "Timeout while waiting for state transition.");
+    EXPECT_EQ(on21.calls, 1);
 }
 
-// Every operation that needs an open unit, as a host would call it.
-const std::function<uint32_t(KLSYS_IVRX&)> NeedsAUnit[] = {
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPositionCount(&v);
-    },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition21(&v);
-    },
-    [](KLSYS_IVRX& c) { return c.SetPosition21(1); },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition20(&v);
-    },
-    [](KLSYS_IVRX& c) { return c.SetPosition20(1); },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition22(&v);
-    },
-    [](KLSYS_IVRX& c) { return c.SetPosition22(1); },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition23(&v);
-    },
-    [](KLSYS_IVRX& c) { return c.SetPosition23(9); },  // 2 even before the argument check
-    [](KLSYS_IVRX& c) { return c.SetState224(1); },
-    [](KLSYS_IVRX& c) { return c.SetState18(1); },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition24(&v);
-    },
-    [](KLSYS_IVRX& c) { return c.SetPosition24(1); },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition19Family2(&v);
-    },
-    [](KLSYS_IVRX& c) {
-        uint32_t a, b, d;
-        return c.GetDeviceInfo(&a, &b, &d);
-    },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetDeviceNumber(&v);
-    },
-    [](KLSYS_IVRX& c) {
-        uint32_t v;
-        return c.GetPosition19(&v);
-    },
-    [](KLSYS_IVRX& c) { return c.SetPosition19(1); },
-};
-
 TEST_F(TControllerTest, NothingOpenGivesTwoAndLeavesTheTextAlone) {
+    // clang-format off
+    const TRead reads[] = {&K::GetPositionCount, &K::GetPosition21, &K::GetPosition20,
+        &K::GetPosition22, &K::GetPosition23, &K::GetPosition24, &K::GetPosition19Family2,
+        &K::GetDeviceNumber, &K::GetPosition19};
+    // SetPosition23 with 9: 2 even before the argument check.
+    const TSet sets[] = {&K::SetPosition21, &K::SetPosition20, &K::SetPosition22,
+        &K::SetPosition23, &K::SetState224, &K::SetState18, &K::SetPosition24, &K::SetPosition19};
+    // clang-format on
     TVRXHardwareController controller;
     controller.SetModelFamily(1);
     EXPECT_STREQ(controller.GetLastErrorText(), "");
     EXPECT_EQ(controller.Open(5, 0), 10u);
-    for (size_t i = 0; i < std::size(NeedsAUnit); ++i) {
-        EXPECT_EQ(NeedsAUnit[i](controller), 2u) << "operation " << i;
-        EXPECT_STREQ(controller.GetLastErrorText(), "Index out of range.") << "operation " << i;
-    }
+    uint32_t v = 7;
+    for (TRead read : reads)
+        EXPECT_EQ((controller.*read)(&v), 2u);
+    for (TSet set : sets)
+        EXPECT_EQ((controller.*set)(9), 2u);
+    EXPECT_EQ(controller.GetDeviceInfo(&v, &v, &v), 2u);
+    EXPECT_EQ(v, 7u);
+    EXPECT_STREQ(controller.GetLastErrorText(), "Index out of range.");
 }
 
 }  // namespace

@@ -34,55 +34,27 @@ typedef KL_IVRX*(KL_VRX_CALL* TCreateVRX)(int32_t);
 typedef uint32_t(KL_VRX_CALL* TDeleteVRX)(KL_IVRX*);
 typedef KL_IVRX2*(KL_VRX_CALL* TGetVRX2)(KL_IVRX*);
 
-class TLibrary {
-  public:
-    explicit TLibrary(const char* path) {
+// The loader's three calls, as a host on each system makes them.
 #if defined(_WIN32)
-        module = LoadLibraryA(path);
+typedef HMODULE TModule;
+#define LOAD_LIBRARY(path) LoadLibraryA(path)
+#define ENTRY_POINT(module, name) GetProcAddress(module, name)
+#define UNLOAD_LIBRARY(module) FreeLibrary(module)
 #else
-        module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+typedef void* TModule;
+#define LOAD_LIBRARY(path) dlopen(path, RTLD_NOW | RTLD_LOCAL)
+#define ENTRY_POINT(module, name) dlsym(module, name)
+#define UNLOAD_LIBRARY(module) dlclose(module)
 #endif
-    }
-    ~TLibrary() {
-        if (module == 0)
-            return;
-#if defined(_WIN32)
-        FreeLibrary(module);
-#else
-        dlclose(module);
-#endif
-    }
-    bool Loaded() const {
-        return module != 0;
-    }
 
-    // The entry point named name as a function of type T (null when missing).
-    template <typename T>
-    T Resolve(const char* name) const {
-#if defined(_WIN32)
-        FARPROC entry = GetProcAddress(module, name);
-#else
-        void* entry = dlsym(module, name);
-#endif
-        T function = 0;
-        memcpy(&function, &entry, sizeof function);  // no cast between function types
-        return function;
-    }
-
-  private:
-#if defined(_WIN32)
-    HMODULE module;
-#else
-    void* module;
-#endif
-};
-
-class TCountingCallback : public KL_IVRXCallback {
-  public:
-    TCountingCallback() : calls(0) {}
-    virtual void OnChanged() { ++calls; }
-    int calls;
-};
+// The export named name as a function of type T (null when missing).
+template <typename T>
+T Resolve(TModule module, const char* name) {
+    T function = 0;
+    const auto entry = ENTRY_POINT(module, name);
+    memcpy(&function, &entry, sizeof function);  // no cast between function types
+    return function;
+}
 
 // Not a controller: the library must refuse to delete or re-type it.
 class THostVRX : public KL_IVRX {
@@ -119,39 +91,21 @@ void DriveSimulatedUnit(TCreateVRX create, TDeleteVRX destroy, TGetVRX2 getVrx2)
     CHECK(vrx != 0);
     if (vrx == 0)
         return;
-
     uint32_t value = 0;
     CHECK(vrx->GetPositionCount(&value) == 0 && value == 4);
-    CHECK(vrx->GetPosition21(&value) == 0 && value == 1);
     CHECK(vrx->SetPosition21(3) == 0);
     CHECK(vrx->GetPosition21(&value) == 0 && value == 3);
     CHECK(vrx->SetPosition21(9) == 512);
     CHECK(strcmp(vrx->GetLastErrorText(), "Invalid parameter.") == 0);
 
-    KL_IVRX2* vrx2 = getVrx2(vrx);
-    CHECK(vrx2 != 0 && static_cast<void*>(vrx2) == static_cast<void*>(vrx));
-    TCountingCallback callback;
-    if (vrx2 != 0) {
-        CHECK(vrx2->GetModelFamily(&value) == 0 && value == 2);
-        CHECK(vrx2->GetFixedValue(&value) == 0 && value == 30);
-        CHECK(vrx2->SetPosition20Callback(&callback) == 0);
-        CHECK(vrx2->SetPosition20(4) == 0);
-        CHECK(callback.calls == 1);
-        CHECK(vrx2->SetPosition20Callback(0) == 0);
-    }
-    CHECK(ModelFamilyBySlot(vrx) == 2);
-
     // The system interface is reached with the host's own type information.
+    KL_IVRX2* vrx2 = getVrx2(vrx);
     KLSYS_IVRX* sys = dynamic_cast<KLSYS_IVRX*>(vrx);
-    CHECK(sys != 0);
-    if (sys != 0) {
-        int32_t count = 0;
-        CHECK(sys->GetDeviceCount(&count) == 0 && count >= 1);
-        CHECK(sys->GetPosition19(&value) == 0 && value == 1);
-        CHECK(sys->Close(true) == 0);
-        CHECK(sys->GetPositionCount(&value) == 2);
-        CHECK(sys->Open(0, 0) == 0);
-        CHECK(sys->GetPosition20(&value) == 0 && value == 1);
+    CHECK(vrx2 != 0 && static_cast<void*>(vrx2) == static_cast<void*>(vrx) && sys != 0);
+    if (vrx2 != 0 && sys != 0) {
+        CHECK(vrx2->GetModelFamily(&value) == 0 && value == 2);
+        CHECK(ModelFamilyBySlot(vrx) == 2);
+        CHECK(sys->Close(true) == 0 && sys->GetPositionCount(&value) == 2);
     }
     CHECK(destroy(vrx) == 0);
 }
@@ -163,17 +117,17 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: %s <shared library>\n", argv[0]);
         return 2;
     }
-    TLibrary library(argv[1]);
-    if (!library.Loaded()) {
+    TModule library = LOAD_LIBRARY(argv[1]);
+    if (library == 0) {
         fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
     }
-    TGetVRXDeviceCount getCount = library.Resolve<TGetVRXDeviceCount>("GetVRXDeviceCount");
-    TGetLastVRXDLLError lastError = library.Resolve<TGetLastVRXDLLError>("GetLastVRXDLLError");
-    TCreateVRX create = library.Resolve<TCreateVRX>("CreateVRX");
-    TCreateVRX createInternal = library.Resolve<TCreateVRX>("CreateVRXInternal");
-    TDeleteVRX destroy = library.Resolve<TDeleteVRX>("DeleteVRX");
-    TGetVRX2 getVrx2 = library.Resolve<TGetVRX2>("GetVRX2");
+    TGetVRXDeviceCount getCount = Resolve<TGetVRXDeviceCount>(library, "GetVRXDeviceCount");
+    TGetLastVRXDLLError lastError = Resolve<TGetLastVRXDLLError>(library, "GetLastVRXDLLError");
+    TCreateVRX create = Resolve<TCreateVRX>(library, "CreateVRX");
+    TCreateVRX createInternal = Resolve<TCreateVRX>(library, "CreateVRXInternal");
+    TDeleteVRX destroy = Resolve<TDeleteVRX>(library, "DeleteVRX");
+    TGetVRX2 getVrx2 = Resolve<TGetVRX2>(library, "GetVRX2");
     CHECK(getCount && lastError && create && createInternal && destroy && getVrx2);
     if (failures != 0)
         return 1;
@@ -191,9 +145,11 @@ int main(int argc, char** argv) {
     CHECK(getVrx2(0) == 0);
     THostVRX own;
     CHECK(getVrx2(&own) == 0);
+    CHECK(strcmp(lastError(), "Index out of range.") == 0);  // untouched by null and own
     CHECK(destroy(&own) == 513);
     CHECK(strcmp(lastError(), "Couldn't delete VRX object: Invalid pointer!") == 0);
 
+    UNLOAD_LIBRARY(library);
     if (failures == 0)
         printf("host test passed\n");
     return failures == 0 ? 0 : 1;
