@@ -7,21 +7,19 @@
 #include "KL_VRX/emulator.h"
 #include "hid/hid_api.h"
 #include "hid/report_io.h"
-#include "log/logger.h"
 #include "os/os.h"
 #include "support/log_file.h"
 #include "support/temp_dir.h"
 
 using KL_VRXEmu::TEmulatedBus;
 using KL_VRXEmu::TEmulatedUnit;
-using KL_VRXTest::CrLfLines;
-using KL_VRXTest::RecordPrefix;
+using KL_VRXTest::CreatedHeader;
+using KL_VRXTest::DumpedHeader;
+using TBytes = std::vector<uint8_t>;
 
 namespace {
 
-constexpr uint16_t Vid = 0x3C5A;
-constexpr uint16_t Pid1 = 0x0E32;
-using TBytes = std::vector<uint8_t>;
+constexpr auto Ok = TransportStatus::Success;
 
 // One unit with 6-byte input and 5-byte output reports, opened on a device,
 // the log file going to a fresh directory.
@@ -30,198 +28,129 @@ class ReportIo : public ::testing::Test {
     void SetUp() override {
         bus.SetDriveRoot(dir.Path());
         unit.SetReportLengths(6, 5);
-        ASSERT_EQ(OpenUnitByIndex(device, Vid, Pid1, 0), TransportStatus::Success);
+        ASSERT_EQ(OpenUnitByIndex(device, Vid, Pid, 0), Ok);
     }
 
-    // The record lines of the log file, headers and blank lines left out,
-    // with the logger's prefix removed.
-    std::vector<std::string> Records() {
+    // Direct or guarded transfers; `moved` holds the count afterwards.
+    TransportStatus Write(TBytes bytes, bool guarded = false) {
+        moved = static_cast<uint32_t>(bytes.size());
+        return (guarded ? SendReport : WriteReport)(device, bytes.data(), moved);
+    }
+    TransportStatus Read(uint32_t size, bool guarded = false) {
+        std::fill(std::begin(buffer), std::end(buffer), 0xAA);
+        moved = size;
+        return (guarded ? ReceiveReport : ReadReport)(device, buffer, moved);
+    }
+
+    // The log file as LogText shows it, the records' prefix left out (the
+    // clock stands still).
+    std::string Log() {
         device.SwitchLog(false);  // the file is complete once the logger is gone
-        const std::string prefix = RecordPrefix(KL_VRXOS::Os().GetCurrentThreadId(), bus.Tick());
-        std::vector<std::string> records;
-        for (const std::string& line : CrLfLines(dir.ReadFile("VRXHIDLog.log")))
-            if (line.compare(0, prefix.size(), prefix) == 0)
-                records.push_back(line.substr(prefix.size()));
-            else if (!line.empty() && line[0] != ' ')
-                records.push_back("unexpected: " + line);
-        return records;
+        std::string text = KL_VRXTest::LogText(dir.ReadFile("VRXHIDLog.log"));
+        const std::string prefix =
+            KL_VRXTest::RecordPrefix(KL_VRXOS::Os().GetCurrentThreadId(), bus.Tick());
+        for (size_t at; (at = text.find(prefix)) != std::string::npos;)
+            text.erase(at, prefix.size());
+        return text;
     }
 
+    static constexpr uint16_t Vid = 0x3C5A;
+    static constexpr uint16_t Pid = 0x0E32;
     KL_VRXTest::TTempDir dir;
     TEmulatedBus bus;
     TEmulatedUnit& unit = bus.AttachUnit(1);
     THIDDevice device;
+    uint8_t buffer[10];
+    uint32_t moved = 0;
 };
-
-TEST_F(ReportIo, AShortWriteIsPaddedToTheOutputLength) {
-    const uint8_t message[2] = {0, 36};
-    uint32_t length = 2;
-    EXPECT_EQ(SendReport(device, message, length), TransportStatus::Success);
-    EXPECT_EQ(length, 5u);
-    uint32_t none = 0;
-    EXPECT_EQ(SendReport(device, nullptr, none), TransportStatus::Success);
-    EXPECT_EQ(none, 5u);
-    EXPECT_EQ(unit.Received(), (std::vector<TBytes>{{0, 36, 0, 0, 0}, {0, 0, 0, 0, 0}}));
-}
 
 TEST_F(ReportIo, AReadCopiesTheReportAndZeroesTheRest) {
-    const uint8_t message[2] = {0, 19};  // a register read: the unit replies
-    uint32_t length = 2;
-    ASSERT_EQ(WriteReport(device, message, length), TransportStatus::Success);
-    uint8_t buffer[10];
-    std::fill(std::begin(buffer), std::end(buffer), 0xAA);
-    length = sizeof buffer;
-    EXPECT_EQ(ReadReport(device, buffer, length), TransportStatus::Success);
-    EXPECT_EQ(length, 6u);
+    ASSERT_EQ(Write({0, 19}), Ok);  // a register read: the unit replies
+    EXPECT_EQ(Read(10), Ok);
+    EXPECT_EQ(moved, 6u);
     EXPECT_EQ(TBytes(buffer, buffer + 10), (TBytes{0, 19, 1, 0, 0, 0, 0, 0, 0, 0}));
-
     // Nothing queued: success with 0 bytes, the caller's buffer cleared.
-    std::fill(std::begin(buffer), std::end(buffer), 0xAA);
-    length = 6;
-    EXPECT_EQ(ReceiveReport(device, buffer, length), TransportStatus::Success);
-    EXPECT_EQ(length, 0u);
+    EXPECT_EQ(Read(6, true), Ok);
+    EXPECT_EQ(moved, 0u);
     EXPECT_EQ(TBytes(buffer, buffer + 7), (TBytes{0, 0, 0, 0, 0, 0, 0xAA}));
+    EXPECT_FALSE(dir.Exists("VRXHIDLog.log"));  // logging is off
 }
 
-// Each case: what goes wrong, which transfer, the status, and whether the
-// link saw a call.
-struct TStatusCase {
-    const char* name;
-    void (*arrange)(TEmulatedBus&, TEmulatedUnit&, THIDDevice&);
-    bool guarded;
-    bool write;
-    uint32_t length;
-    TransportStatus status;
-    bool reachesLink;
-};
-
-const TStatusCase statusCases[] = {
-    {"unbound",
-     [](TEmulatedBus& b, TEmulatedUnit&, THIDDevice&) {
-         UnloadHidApi();
-         b.SetHidLibraryLoads(false);
-     },
-     true, true, 3, TransportStatus::ApiLoadFailed, false},
-    {"not open", [](TEmulatedBus&, TEmulatedUnit&, THIDDevice& d) { d.CloseDevice(); }, true, false,
-     6, TransportStatus::DeviceNotOpen, false},
-    {"write too long", [](TEmulatedBus&, TEmulatedUnit&, THIDDevice&) {}, true, true, 6,
-     TransportStatus::InvalidBufferLength, false},
-    {"read not the input length", [](TEmulatedBus&, TEmulatedUnit&, THIDDevice&) {}, true, false, 5,
-     TransportStatus::InvalidBufferLength, false},
-    {"write too long, direct", [](TEmulatedBus&, TEmulatedUnit&, THIDDevice&) {}, false, true, 6,
-     TransportStatus::SendFailed, false},
-    {"write fails", [](TEmulatedBus&, TEmulatedUnit& u, THIDDevice&) { u.FailWrites(1167); }, true,
-     true, 3, TransportStatus::SendFailed, true},
-    {"read fails", [](TEmulatedBus&, TEmulatedUnit& u, THIDDevice&) { u.FailReads(1167); }, true,
-     false, 6, TransportStatus::ReadFailed, true},
-    {"write, log file not open",
-     [](TEmulatedBus& b, TEmulatedUnit&, THIDDevice& d) {
-         b.SetDriveRoot("/nonexistent/kl_vrx");
-         d.SwitchLog(true);
-     },
-     true, true, 3, TransportStatus::LogFileFailed, false},
-    {"read, log file not open",
-     [](TEmulatedBus& b, TEmulatedUnit&, THIDDevice& d) {
-         b.SetDriveRoot("/nonexistent/kl_vrx");
-         d.SwitchLog(true);
-     },
-     false, false, 6, TransportStatus::LogFileFailed, false},
-};
-
-TEST(ReportIoStatus, EveryFailureHasItsStatus) {
-    for (const auto& c : statusCases) {
-        SCOPED_TRACE(c.name);
-        TEmulatedBus bus;
-        TEmulatedUnit& unit = bus.AttachUnit(1);
-        unit.SetReportLengths(6, 5);
-        THIDDevice device;
-        ASSERT_EQ(OpenUnitByIndex(device, Vid, Pid1, 0), TransportStatus::Success);
-        c.arrange(bus, unit, device);
-        LastApiError = 77;
-        LastTransportStatus = TransportStatus::Success;
-        const auto before = bus.Calls();
-
-        uint8_t bytes[8] = {0, 18, 0, 0, 0, 0, 0, 0};
-        uint32_t length = c.length;
-        TransportStatus status;
-        if (c.write)
-            status =
-                c.guarded ? SendReport(device, bytes, length) : WriteReport(device, bytes, length);
-        else
-            status = c.guarded ? ReceiveReport(device, bytes, length)
-                               : ReadReport(device, bytes, length);
-
-        EXPECT_EQ(status, c.status);
-        // The guarded forms store the status; the direct ones do not.
-        EXPECT_EQ(LastTransportStatus, c.guarded ? c.status : TransportStatus::Success);
-        const auto after = bus.Calls();
-        const unsigned linkCalls =
-            after.writeFile + after.readFile - before.writeFile - before.readFile;
-        EXPECT_EQ(linkCalls, c.reachesLink ? 1u : 0u);
-        if (c.reachesLink) {
-            EXPECT_EQ(LastApiError, 1167u);
-            EXPECT_EQ(length, 0u);
-        } else {
-            if (c.status != TransportStatus::ApiLoadFailed) {
-                EXPECT_EQ(LastApiError, 77u);
-            }
-            EXPECT_EQ(length, c.length);
-        }
-        EXPECT_TRUE(unit.Received().empty());
-    }
+// The guarded forms store every status; a direct write that is too long
+// fails without a system call and keeps LastApiError.
+TEST_F(ReportIo, EveryFailureHasItsStatus) {
+    LastApiError = 77;
+    EXPECT_EQ(Write(TBytes(6), true), TransportStatus::InvalidBufferLength);
+    EXPECT_EQ(Read(5, true), TransportStatus::InvalidBufferLength);
+    EXPECT_EQ(LastTransportStatus, TransportStatus::InvalidBufferLength);
+    EXPECT_EQ(moved, 5u);
+    EXPECT_EQ(Write(TBytes(6)), TransportStatus::SendFailed);
+    EXPECT_EQ(LastTransportStatus, TransportStatus::InvalidBufferLength);
+    EXPECT_EQ(LastApiError, 77u);
+    EXPECT_EQ(moved, 6u);
+    device.CloseDevice();
+    EXPECT_EQ(Write({0, 18}, true), TransportStatus::DeviceNotOpen);
+    EXPECT_EQ(Read(6, true), TransportStatus::DeviceNotOpen);
+    EXPECT_EQ(LastTransportStatus, TransportStatus::DeviceNotOpen);
+    EXPECT_EQ(bus.Calls().writeFile + bus.Calls().readFile, 0u);
 }
 
+// Short and empty writes go out padded to the output length; failures show
+// the error, the count and the raw text (up to the first zero byte, at most
+// the count written).
 TEST_F(ReportIo, RecordsOfEveryOutcome) {
     device.SwitchLog(true);
-    const uint8_t message[3] = {'A', 'B', 0};
-    uint32_t length = 3;
-    ASSERT_EQ(WriteReport(device, message, length), TransportStatus::Success);
-    length = 0;
-    ASSERT_EQ(WriteReport(device, message, length), TransportStatus::Success);
+    ASSERT_EQ(Write({'A', 'B', 0}), Ok);
+    EXPECT_EQ(moved, 5u);
+    ASSERT_EQ(Write({}, true), Ok);
+    EXPECT_EQ(unit.Received(), (std::vector<TBytes>{{'A', 'B', 0, 0, 0}, {0, 0, 0, 0, 0}}));
 
-    // Raw text: the report's characters up to its first zero byte, at most
-    // the count written; a report ID of 0 gives none.
-    const uint8_t text[5] = {'A', 'B', 'C', 0, 'D'};
     unit.FailWrites(0x80070057, 5);
-    length = 5;
-    EXPECT_EQ(WriteReport(device, text, length), TransportStatus::SendFailed);
-    EXPECT_EQ(length, 5u);
+    EXPECT_EQ(Write({'A', 'B', 'C', 0, 'D'}), TransportStatus::SendFailed);
+    EXPECT_EQ(moved, 5u);
     unit.FailWrites(31, 2);
-    length = 3;
-    EXPECT_EQ(WriteReport(device, text, length), TransportStatus::SendFailed);
+    EXPECT_EQ(Write({'A', 'B', 'C'}), TransportStatus::SendFailed);
     unit.FailWrites(31, 0);
-    length = 1;
-    EXPECT_EQ(WriteReport(device, text, length), TransportStatus::SendFailed);
+    EXPECT_EQ(Write({'A'}), TransportStatus::SendFailed);
     unit.FailWrites(0, 0);
-
-    uint8_t buffer[6];
-    uint32_t size = 6;
     unit.FailReads(1167);
-    EXPECT_EQ(ReadReport(device, buffer, size), TransportStatus::ReadFailed);
+    EXPECT_EQ(Read(6), TransportStatus::ReadFailed);
+    EXPECT_EQ(LastApiError, 1167u);
     unit.FailReads(0);
-    size = 6;
     unit.QueueEmptyReads(1);
-    EXPECT_EQ(ReadReport(device, buffer, size), TransportStatus::Success);  // no record
-    const uint8_t tooLong[6] = {'A', 'B', 'C', 0, 'D', 'E'};
-    length = 6;
-    EXPECT_EQ(WriteReport(device, tooLong, length), TransportStatus::SendFailed);  // direct
+    EXPECT_EQ(Read(6), Ok);                                                       // no record
+    EXPECT_EQ(Write({'A', 'B', 'C', 0, 'D', 'E'}), TransportStatus::SendFailed);  // too long
 
-    EXPECT_EQ(Records(), (std::vector<std::string>{
-                             " Attempting to send to device: 41 42 00 ",
-                             "    Send succeeded. Bytes read by device: 5",
-                             " Attempting to send to device: Empty Buffer",
-                             "    Send succeeded. Bytes read by device: 5",
-                             " Attempting to send to device: 41 42 43 00 44 ",
-                             "    Send failed. WinAPI Err: -2147024809    5    bytes written: ABC",
-                             " Attempting to send to device: 41 42 43 ",
-                             "    Send failed. WinAPI Err: 31    2    bytes written: AB",
-                             " Attempting to send to device: 41 ",
-                             "    Send failed. WinAPI Err: 31    No bytes written.",
-                             " Attempting to read from device: ",
-                             "    Read failed. WinAPI Err: 1167    No bytes read.",
-                             " Attempting to read from device: ",
-                             " Attempting to send to device: 41 42 43 00 44 45 ",
-                         }));
+    EXPECT_EQ(Log(), CreatedHeader +
+                         " Attempting to send to device: 41 42 00 \n"
+                         "    Send succeeded. Bytes read by device: 5\n"
+                         " Attempting to send to device: Empty Buffer\n"
+                         "    Send succeeded. Bytes read by device: 5\n"
+                         " Attempting to send to device: 41 42 43 00 44 \n"
+                         "    Send failed. WinAPI Err: -2147024809    5    bytes written: ABC\n"
+                         " Attempting to send to device: 41 42 43 \n"
+                         "    Send failed. WinAPI Err: 31    2    bytes written: AB\n"
+                         " Attempting to send to device: 41 \n"
+                         "    Send failed. WinAPI Err: 31    No bytes written.\n"
+                         " Attempting to read from device: \n"
+                         "    Read failed. WinAPI Err: 1167    No bytes read.\n"
+                         " Attempting to read from device: \n"
+                         " Attempting to send to device: 41 42 43 00 44 45 \n");
+}
+
+// With the log file unopenable, open and close go on; transfers fail with 5
+// and nothing moves on the link.
+TEST_F(ReportIo, AnUnwritableLogStopsOnlyTransfers) {
+    bus.SetDriveRoot(dir.File("missing"));
+    device.SwitchLog(true);
+    device.CloseDevice();
+    EXPECT_EQ(OpenUnitByIndex(device, Vid, Pid, 0), Ok);
+    EXPECT_EQ(Write({0, 18}, true), TransportStatus::LogFileFailed);
+    EXPECT_EQ(moved, 2u);
+    EXPECT_EQ(Read(6, true), TransportStatus::LogFileFailed);
+    EXPECT_EQ(LastTransportStatus, TransportStatus::LogFileFailed);
+    EXPECT_EQ(bus.Calls().writeFile + bus.Calls().readFile, 0u);
+    EXPECT_FALSE(dir.Exists("missing"));
 }
 
 // With the dump flag set, successful traffic stays in memory: switching the
@@ -229,25 +158,17 @@ TEST_F(ReportIo, RecordsOfEveryOutcome) {
 TEST_F(ReportIo, DumpFlagHoldsRecordsUntilAFailure) {
     device.SwitchLog(true);
     device.logDumpFlag = 1;
-    const uint8_t message[2] = {0, 19};
-    uint32_t length = 2;
-    ASSERT_EQ(WriteReport(device, message, length), TransportStatus::Success);
+    ASSERT_EQ(Write({0, 19}), Ok);
     device.SwitchLog(false);
-    EXPECT_EQ(CrLfLines(dir.ReadFile("VRXHIDLog.log")).size(), 5u);  // the creation header only
-
     device.SwitchLog(true);
-    length = 2;
-    ASSERT_EQ(WriteReport(device, message, length), TransportStatus::Success);
+    ASSERT_EQ(Write({0, 19}), Ok);
     unit.FailReads(1167);
-    uint8_t buffer[6];
-    uint32_t size = 6;
-    ASSERT_EQ(ReadReport(device, buffer, size), TransportStatus::ReadFailed);
-    EXPECT_EQ(Records(), (std::vector<std::string>{
-                             " Attempting to send to device: 00 13 ",
-                             "    Send succeeded. Bytes read by device: 5",
-                             " Attempting to read from device: ",
-                             "    Read failed. WinAPI Err: 1167    No bytes read.",
-                         }));
+    ASSERT_EQ(Read(6), TransportStatus::ReadFailed);
+    EXPECT_EQ(Log(), CreatedHeader + CreatedHeader + DumpedHeader +
+                         " Attempting to send to device: 00 13 \n"
+                         "    Send succeeded. Bytes read by device: 5\n"
+                         " Attempting to read from device: \n"
+                         "    Read failed. WinAPI Err: 1167    No bytes read.\n");
 }
 
 }  // namespace

@@ -13,15 +13,4 @@ namespace KL_VRXTest {
 // Allocations through operator new since the process started.
 uint64_t AllocationCount();
 
-// Counts the allocations made between its construction and each call of
-// Allocations(): `TAllocationProbe probe; Work(); EXPECT_EQ(probe.Allocations(), 0u);`
-class TAllocationProbe {
-  public:
-    TAllocationProbe() : start(AllocationCount()) {}
-    uint64_t Allocations() const { return AllocationCount() - start; }
-
-  private:
-    uint64_t start;
-};
-
 }  // namespace KL_VRXTest

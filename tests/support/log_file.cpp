@@ -4,26 +4,24 @@
 
 namespace KL_VRXTest {
 
-std::vector<std::string> CrLfLines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
+std::string LogText(const std::string& fileBytes) {
+    std::string text;
+    for (size_t i = 0; i < fileBytes.size(); ++i) {
+        if (fileBytes.compare(i, 2, "\r\n") == 0)
+            text += fileBytes[++i];
+        else if (fileBytes[i] == '\r' || fileBytes[i] == '\n')
+            text += fileBytes[i] == '\r' ? "<CR>" : "<LF>";
+        else
+            text += fileBytes[i];
+    }
+    static const std::regex stamp(
+        R"(( Logger Class Created| Dumped at): \d{4}-\d{2}-\d{2} \d{2}-\d{2}-\d{2}\n)");
+    return std::regex_replace(text, stamp, "$1: D\n");
 }
 
 std::string RecordPrefix(uint32_t threadId, uint32_t tick) {
     return std::to_string(static_cast<int32_t>(threadId)) +
            " : Time: " + std::to_string(static_cast<int32_t>(tick)) + "  ";
-}
-
-bool IsStampLine(const std::string& line, const std::string& label) {
-    static const std::regex stamp(R"(\d{4}-\d{2}-\d{2} \d{2}-\d{2}-\d{2})");
-    const std::string head = " " + label + ": ";
-    return line.compare(0, head.size(), head) == 0 &&
-           std::regex_match(line.substr(head.size()), stamp);
 }
 
 }  // namespace KL_VRXTest

@@ -3,21 +3,20 @@
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 namespace KL_VRXTest {
 
-// The lines of a CR LF text, without their CR LF. A lone LF or CR stays
-// inside its line, so a comparison with the expected lines fails on it. A
-// text that ends with CR LF has no empty last line.
-std::vector<std::string> CrLfLines(const std::string& text);
+// A log file's text with each CR LF as "\n" and each header timestamp as "D",
+// so whole files compare as one string. A lone CR or LF shows as "<CR>" or
+// "<LF>" and fails the comparison.
+std::string LogText(const std::string& fileBytes);
+
+// The two headers as LogText shows them.
+inline const std::string CreatedHeader = "\n\n\n Logger Class Created: D\n\n";
+inline const std::string DumpedHeader = "\n\n\n Dumped at: D\n\n";
 
 // What the log puts before each message: "<thread id> : Time: <tick>  ",
 // both numbers as signed decimals.
 std::string RecordPrefix(uint32_t threadId, uint32_t tick);
-
-// True when line is " <label>: YYYY-MM-DD HH-MM-SS" (label "Logger Class
-// Created" or "Dumped at").
-bool IsStampLine(const std::string& line, const std::string& label);
 
 }  // namespace KL_VRXTest
