@@ -20,6 +20,7 @@
 
 #include "KL_VRX/emulator.h"
 #include "emulator/unit_firmware.h"
+#include "os/interface_sets.h"
 #include "os/os.h"
 
 namespace KL_VRXEmu::Detail {
@@ -119,10 +120,6 @@ class TBusCore final : public KL_VRXOS::KL_IOperatingSystem {
         uint64_t instance = 0;
         bool readWrite = false;
     };
-    // A device-information set: the interfaces present when it was made.
-    struct TDevInfoSet {
-        std::vector<TInterface> members;
-    };
     struct TPreparsed {
         uint16_t inputLength = 0;
         uint16_t outputLength = 0;
@@ -158,9 +155,9 @@ class TBusCore final : public KL_VRXOS::KL_IOperatingSystem {
     std::vector<TInterface> interfaces;
     uint64_t nextInstance = 1;
 
-    uintptr_t nextKey = 0x10000;  // handles, sets and preparsed data share one count
+    uintptr_t nextKey = 0x10000;  // handles and preparsed data share one count
     std::map<uintptr_t, THandle> handles;
-    std::map<uintptr_t, TDevInfoSet> sets;
+    KL_VRXOS::TInterfaceSets sets;
     std::map<uintptr_t, TPreparsed> preparsedData;
 };
 

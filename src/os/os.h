@@ -34,7 +34,7 @@
 namespace KL_VRXOS {
 
 class KL_IOperatingSystem {
-public:
+  public:
     virtual ~KL_IOperatingSystem() = default;
 
     // ---- Modules -------------------------------------------------------------
@@ -67,7 +67,7 @@ public:
     // Fills the interface record of member memberIndex (0, 1, ...) of the set.
     // FALSE with 259 (ERROR_NO_MORE_ITEMS) past the last member; 1784
     // (ERROR_INVALID_USER_BUFFER) when data->cbSize is not 32; 6 for a bad set;
-    // 87 for a null record.
+    // 87 for a null record or a null GUID.
     virtual BOOL SetupDiEnumDeviceInterfaces(HDEVINFO set, SP_DEVINFO_DATA* devInfo,
                                              const GUID* interfaceClassGuid, uint32_t memberIndex,
                                              SP_DEVICE_INTERFACE_DATA* data) = 0;
@@ -77,7 +77,8 @@ public:
     // no buffer (detail null, size 0) it fails with 122
     // (ERROR_INSUFFICIENT_BUFFER) after reporting the size; a buffer smaller
     // than required also fails with 122; detail->cbSize other than 8: 1784;
-    // detail null with a nonzero size: 1784; bad set: 6.
+    // detail null with a nonzero size: 1784; bad set: 6; a record that no
+    // enumeration filled: 87.
     virtual BOOL SetupDiGetDeviceInterfaceDetailA(HDEVINFO set, SP_DEVICE_INTERFACE_DATA* data,
                                                   SP_DEVICE_INTERFACE_DETAIL_DATA_A* detail,
                                                   uint32_t detailSize, uint32_t* requiredSize,

@@ -6,13 +6,10 @@
 // an object, reach them from any TLinuxOs.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-#include <map>
-#include <mutex>
 #include <string>
-#include <vector>
 
+#include "os/interface_sets.h"
 #include "os/os.h"
 
 namespace KL_VRXOS {
@@ -67,9 +64,7 @@ class TLinuxOs : public KL_IOperatingSystem {
 
     // Device-information sets: each holds the interface paths found when it
     // was made.
-    std::mutex setsMutex;
-    std::map<uintptr_t, std::vector<std::string>> sets;
-    uintptr_t nextSet = 1;
+    TInterfaceSets sets;
 };
 
 }  // namespace KL_VRXOS
