@@ -1,10 +1,10 @@
 // hid.dll on the emulated bus: LoadLibraryA, GetProcAddress, FreeLibrary,
 // and the seven entry points that GetProcAddress hands out.
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "emulator/bus_core.h"
+#include "os/pseudo_hid.h"
 
 namespace KL_VRXEmu::Detail {
 
@@ -14,14 +14,6 @@ namespace {
 
 // A module handle no real module has; only its identity matters.
 HMODULE const HidModule = reinterpret_cast<HMODULE>(static_cast<uintptr_t>(0x7FFA0000u));
-
-bool IsHidDll(const char* name) {
-    std::string lower;
-    for (const char* p = name; *p != '\0'; ++p)
-        lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(*p))));
-    // Windows appends ".dll" to a name without an extension.
-    return lower == "hid.dll" || lower == "hid";
-}
 
 // The entry points reach whichever bus is live; after the bus is gone a
 // stale pointer fails cleanly instead of touching freed state.
@@ -89,7 +81,7 @@ HMODULE TBusCore::LoadLibraryA(const char* fileName) {
     ++calls.loadLibrary;
     if (fileName == nullptr)
         return FailNull(ErrorInvalidParameter);
-    if (!IsHidDll(fileName) || !hidLibraryLoads)
+    if (!IsHidDllName(fileName) || !hidLibraryLoads)
         return FailNull(ErrorModNotFound);
     ++moduleReferences;
     return HidModule;
@@ -179,26 +171,18 @@ BOOLEAN TBusCore::HidGetString(HANDLE device, void* buffer, uint32_t bufferLengt
     const TInterface* found = ResolveLocked(device, readWrite, error);
     if (found == nullptr)
         return static_cast<BOOLEAN>(Fail(error));
-    if (buffer == nullptr)
-        return static_cast<BOOLEAN>(Fail(ErrorInvalidParameter));
-    char text[64];
-    if (std::strcmp(which, SerialNumber) == 0)
-        std::snprintf(text, sizeof text, "%08llX",
+    std::string text;
+    if (std::strcmp(which, SerialNumber) == 0) {
+        char serial[24];
+        std::snprintf(serial, sizeof serial, "%08llX",
                       static_cast<unsigned long long>(found->instance));
-    else if (std::strcmp(which, Manufacturer) == 0)
-        std::snprintf(text, sizeof text, "KL_VRX emulator");
-    else
-        std::snprintf(text, sizeof text,
-                      found->unit != nullptr ? "Emulated VRX unit" : "HID device");
-    const size_t length = std::strlen(text);
-    if (bufferLength < 2 * (length + 1))
-        return static_cast<BOOLEAN>(Fail(ErrorInsufficientBuffer));
-    auto* out = static_cast<unsigned char*>(buffer);
-    for (size_t i = 0; i <= length; ++i) {
-        out[2 * i] = static_cast<unsigned char>(text[i]);
-        out[2 * i + 1] = 0;
+        text = serial;
+    } else if (std::strcmp(which, Manufacturer) == 0) {
+        text = "KL_VRX emulator";
+    } else {
+        text = found->unit != nullptr ? "Emulated VRX unit" : "HID device";
     }
-    return 1;
+    return WriteHidString(text, buffer, bufferLength);
 }
 
 }  // namespace KL_VRXEmu::Detail

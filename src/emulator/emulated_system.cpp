@@ -1,8 +1,6 @@
 // Time, threads, the last error and the "C:\" drive on the emulated bus.
-#include <algorithm>
-#include <cctype>
-
 #include "emulator/bus_core.h"
+#include "os/drive_path.h"
 
 namespace KL_VRXEmu::Detail {
 
@@ -36,29 +34,14 @@ std::tm TBusCore::LocalTime() {
     return DefaultOs().LocalTime();
 }
 
-// "C:\dir\file" becomes <drive root>/dir/file. A path on another drive
-// cannot be opened; a path without a drive is taken as it is.
+// "C:\dir\file" becomes <drive root>/dir/file.
 std::unique_ptr<TTextFile> TBusCore::OpenAppendTextFile(const std::string& windowsPath) {
     std::string root;
     {
         std::lock_guard<std::mutex> lock(mutex);
         root = driveRoot;
     }
-    std::string rest = windowsPath;
-    const bool hasDrive = rest.size() >= 2 && rest[1] == ':';
-    if (hasDrive) {
-        if (std::tolower(static_cast<unsigned char>(rest[0])) != 'c')
-            return std::make_unique<TTextFile>(std::string());  // never opens
-        rest.erase(0, 2);
-    }
-    std::replace(rest.begin(), rest.end(), '\\', '/');
-    if (!hasDrive)
-        return std::make_unique<TTextFile>(rest);
-    while (!rest.empty() && rest.front() == '/')
-        rest.erase(0, 1);
-    while (root.size() > 1 && (root.back() == '/' || root.back() == '\\'))
-        root.pop_back();
-    return std::make_unique<TTextFile>(root + "/" + rest);
+    return OpenTextFileOnDrive(windowsPath, root);
 }
 
 }  // namespace KL_VRXEmu::Detail

@@ -6,6 +6,7 @@
 
 #include "os/linux/device_table.h"
 #include "os/linux/linux_os.h"
+#include "os/pseudo_hid.h"
 
 namespace KL_VRXOS {
 
@@ -18,14 +19,6 @@ std::atomic<uint32_t> hidModuleReferences{0};
 
 HMODULE HidModule() {
     return &hidModuleTag;
-}
-
-bool IsHidDll(const char* fileName) {
-    std::string name(fileName);
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return name == "hid.dll" || name == "hid";
 }
 
 void KL_WINAPI HidDGetHidGuid(GUID* hidGuid) {
@@ -74,26 +67,6 @@ NTSTATUS KL_WINAPI HidPGetCaps(PHIDP_PREPARSED_DATA preparsedData, HIDP_CAPS* ca
     return HIDP_STATUS_SUCCESS;
 }
 
-// Writes text as a NUL-terminated UTF-16 string, as hid.dll does; bytes
-// outside ASCII become '?' (hidraw names are not promised to be UTF-8).
-BOOLEAN WriteWideString(const std::string& text, void* buffer, uint32_t bufferLength) {
-    if (buffer == nullptr) {
-        SetThreadLastError(ErrorInvalidParameter);
-        return 0;
-    }
-    if (bufferLength < 2 * (text.size() + 1)) {
-        SetThreadLastError(ErrorInsufficientBuffer);
-        return 0;
-    }
-    auto* out = static_cast<uint8_t*>(buffer);
-    for (size_t i = 0; i <= text.size(); ++i) {
-        const char c = i < text.size() ? text[i] : '\0';
-        out[2 * i] = static_cast<uint8_t>(c) < 0x80 ? static_cast<uint8_t>(c) : '?';
-        out[2 * i + 1] = 0;
-    }
-    return 1;
-}
-
 BOOLEAN KL_WINAPI HidDGetProductString(HANDLE device, void* buffer, uint32_t bufferLength) {
     const auto entry = FindDevice(device);
     if (!entry) {
@@ -104,7 +77,7 @@ BOOLEAN KL_WINAPI HidDGetProductString(HANDLE device, void* buffer, uint32_t buf
         SetThreadLastError(ErrorGenFailure);
         return 0;
     }
-    return WriteWideString(entry->name, buffer, bufferLength);
+    return WriteHidString(entry->name, buffer, bufferLength);
 }
 
 // hidraw offers no cheap way to the serial number or the manufacturer.
@@ -135,7 +108,7 @@ HMODULE TLinuxOs::LoadLibraryA(const char* fileName) {
         SetThreadLastError(ErrorInvalidParameter);
         return nullptr;
     }
-    if (!IsHidDll(fileName)) {
+    if (!IsHidDllName(fileName)) {
         SetThreadLastError(ErrorModNotFound);
         return nullptr;
     }

@@ -8,6 +8,8 @@
 #include <ctime>
 #include <utility>
 
+#include "os/drive_path.h"
+
 namespace KL_VRXOS {
 
 TLinuxOs::TLinuxOs(std::string sysRoot, std::string devRoot)
@@ -50,18 +52,9 @@ std::tm TLinuxOs::LocalTime() {
     return local;
 }
 
-// "C:\VRXHIDLog.log" becomes "VRXHIDLog.log" in the current directory: a
-// leading drive with its root ("C:\", any letter, any case) goes, so the
-// drive's root stands for the current directory; backslashes become slashes.
+// "C:\VRXHIDLog.log" becomes "VRXHIDLog.log" in the current directory.
 std::unique_ptr<TTextFile> TLinuxOs::OpenAppendTextFile(const std::string& windowsPath) {
-    std::string path = windowsPath;
-    if (path.size() >= 2 && path[1] == ':' &&
-        ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z')))
-        path.erase(0, (path.size() > 2 && (path[2] == '\\' || path[2] == '/')) ? 3 : 2);
-    for (char& c : path)
-        if (c == '\\')
-            c = '/';
-    return std::make_unique<TTextFile>(path);
+    return OpenTextFileOnDrive(windowsPath, ".");
 }
 
 KL_IOperatingSystem& DefaultOs() {
