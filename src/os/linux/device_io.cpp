@@ -117,12 +117,13 @@ BOOL TLinuxOs::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
         if (bytesToRead < device->inputLength)
             return Fail(ErrorInvalidUserBuffer);
     }
-    // Room for a 0 report ID in front of what read() delivers.
-    std::vector<uint8_t> report(MaxReportSize + 1, 0);
+    // Room for a 0 report ID in front of what read() delivers, and for the
+    // whole report length a descriptor declares, however large.
     const size_t idBytes = device->numbered ? 0 : 1;
+    std::vector<uint8_t> report(std::max<size_t>(MaxReportSize, device->inputLength) + idBytes, 0);
     ssize_t got;
     do {
-        got = ::read(device->fd, report.data() + idBytes, MaxReportSize);
+        got = ::read(device->fd, report.data() + idBytes, report.size() - idBytes);
     } while (got < 0 && errno == EINTR);
     if (got < 0)
         return Fail(WindowsErrorFromErrno(errno));
