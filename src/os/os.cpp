@@ -14,10 +14,16 @@ KL_IOperatingSystem& Os() {
     return os != nullptr ? *os : DefaultOs();
 }
 
-void SetActiveOs(KL_IOperatingSystem* os) { activeOs.store(os, std::memory_order_release); }
+void SetActiveOs(KL_IOperatingSystem* os) {
+    activeOs.store(os, std::memory_order_release);
+}
 
-uint32_t ThreadLastError() { return threadLastError; }
+uint32_t ThreadLastError() {
+    return threadLastError;
+}
 
-void SetThreadLastError(uint32_t error) { threadLastError = error; }
+void SetThreadLastError(uint32_t error) {
+    threadLastError = error;
+}
 
 }  // namespace KL_VRXOS

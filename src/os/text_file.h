@@ -8,7 +8,7 @@
 namespace KL_VRXOS {
 
 class TTextFile {
-public:
+  public:
     // Opens nativePath for appending (created when missing). A missing
     // directory or a read-only place leaves the file closed (Good() false).
     explicit TTextFile(const std::string& nativePath);
@@ -23,7 +23,7 @@ public:
     // Flushes the buffer to the file.
     void Flush();
 
-private:
+  private:
     std::ofstream stream;
 };
 
