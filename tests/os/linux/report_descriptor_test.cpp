@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -61,66 +62,38 @@ TEST(ReportDescriptor, CollectionsOfOneInterfaceAreMeasuredApart) {
 TEST(ReportDescriptor, GlobalStackLongItemsAndBrokenInput) {
     struct TCase {
         const char* what;
-        std::vector<uint8_t> bytes;
         uint16_t input, output, feature;
         bool numbered, wellFormed;
+        std::vector<uint8_t> bytes;
     };
+    // clang-format off
     const TCase cases[] = {
         // Push saves size 8 / count 4; the pushed state's 16 x 1 input adds
         // 2 bytes; after Pop the output is 8 x 4 bits.
-        {"push and pop",
-         {0xA1, 0x01, 0x75, 0x08, 0x95, 0x04, 0xA4, 0x75, 0x10, 0x95, 0x01, 0x81, 0x02, 0xB4, 0x91,
-          0x02, 0xC0},
-         3,
-         5,
-         0,
-         false,
-         true},
+        {"push and pop", 3, 5, 0, false, true,
+         {0xA1, 1, 0x75, 8, 0x95, 4, 0xA4, 0x75, 16, 0x95, 1, 0x81, 2, 0xB4, 0x91, 2, 0xC0}},
         // A long item (0xFE, 2 data bytes) is skipped whole.
-        {"long item",
-         {0xA1, 0x01, 0xFE, 0x02, 0x10, 0x81, 0x02, 0x75, 0x04, 0x95, 0x03, 0x81, 0x02, 0xC0},
-         3,
-         0,
-         0,
-         false,
-         true},
+        {"long item", 3, 0, 0, false, true,
+         {0xA1, 1, 0xFE, 2, 0x10, 0x81, 2, 0x75, 4, 0x95, 3, 0x81, 2, 0xC0}},
         // The largest report over the IDs wins; a 4-byte Report Count is read whole.
-        {"report ids",
-         {0xA1, 0x01, 0x85, 0x01, 0x75, 0x08, 0x97, 0x02, 0x00, 0x00,
-          0x00, 0xB1, 0x02, 0x85, 0x02, 0x95, 0x05, 0xB1, 0x02, 0xC0},
-         0,
-         0,
-         6,
-         true,
-         true},
+        {"report ids", 0, 0, 6, true, true,
+         {0xA1, 1, 0x85, 1, 0x75, 8, 0x97, 2, 0, 0, 0, 0xB1, 2, 0x85, 2, 0x95, 5, 0xB1, 2, 0xC0}},
         // Input ends inside an item: what came before still counts.
-        {"truncated",
-         {0xA1, 0x01, 0x75, 0x08, 0x95, 0x02, 0x81, 0x02, 0x95},
-         3,
-         0,
-         0,
-         false,
-         false},
-        {"pop on empty stack", {0xA1, 0x01, 0xB4, 0xC0}, 0, 0, 0, false, false},
-        {"end without collection", {0xC0}, 0, 0, 0, false, false},
+        {"truncated", 3, 0, 0, false, false, {0xA1, 1, 0x75, 8, 0x95, 2, 0x81, 2, 0x95}},
+        {"pop on empty stack", 0, 0, 0, false, false, {0xA1, 1, 0xB4, 0xC0}},
+        {"end without collection", 0, 0, 0, false, false, {0xC0}},
         // A huge Report Size x Report Count saturates instead of wrapping.
-        {"huge report",
-         {0xA1, 0x01, 0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 0x02, 0xC0},
-         0xFFFF,
-         0,
-         0,
-         false,
-         true},
+        {"huge report", 0xFFFF, 0, 0, false, true,
+         {0xA1, 1, 0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 2, 0xC0}},
     };
+    // clang-format on
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.what);
         const TReportDescriptorInfo info = Parse(c.bytes);
-        const auto lengths = NodeLengths(info);
-        EXPECT_EQ(lengths.inputLength, c.input);
-        EXPECT_EQ(lengths.outputLength, c.output);
-        EXPECT_EQ(lengths.featureLength, c.feature);
-        EXPECT_EQ(info.numbered, c.numbered);
-        EXPECT_EQ(info.wellFormed, c.wellFormed);
+        const auto n = NodeLengths(info);
+        EXPECT_EQ(std::tie(n.inputLength, n.outputLength, n.featureLength, info.numbered,
+                           info.wellFormed),
+                  std::tie(c.input, c.output, c.feature, c.numbered, c.wellFormed));
     }
     EXPECT_TRUE(ParseReportDescriptor(nullptr, 5).collections.empty());
 }
