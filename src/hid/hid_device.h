@@ -11,7 +11,7 @@
 class TLogger;
 
 class THIDDevice {
-public:
+  public:
     // Closed, lengths 0, dump flag clear, logging off; then binds the HID
     // library and stores the status in LastTransportStatus (never fails).
     THIDDevice();

@@ -9,7 +9,7 @@
 #include "os/text_file.h"
 
 class TLogger {
-public:
+  public:
     // Opens path (a Windows path, through the OS layer) for appending and
     // writes the creation header when it opened.
     explicit TLogger(const std::string& path);
@@ -29,7 +29,7 @@ public:
 
     static constexpr uint32_t DefaultChunkLimit = 10000;
 
-private:
+  private:
     uint8_t fileOpen;
     std::unique_ptr<KL_VRXOS::TTextFile> stream;
     std::mutex lock;

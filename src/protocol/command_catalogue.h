@@ -35,7 +35,9 @@ inline constexpr uint8_t SetPosition21 = 36;
 inline constexpr uint8_t SetPosition22 = 37;
 inline constexpr uint8_t SetPosition23 = 38;
 inline constexpr uint8_t SetPosition24 = 39;
-constexpr uint8_t RegisterOf(uint8_t setCode) { return static_cast<uint8_t>(setCode - 15); }
+constexpr uint8_t RegisterOf(uint8_t setCode) {
+    return static_cast<uint8_t>(setCode - 15);
+}
 
 // Write that is not awaited.
 inline constexpr uint8_t SetState224 = 224;
@@ -54,13 +56,13 @@ inline constexpr uint8_t Rejected = 0xFF;
 
 namespace VRXTimeout {
 
-inline constexpr uint32_t Io = 3000;           // every single write, read or poll
-inline constexpr uint32_t LongIo = 25000;      // SetState18 and the start-up's command 33
-inline constexpr uint32_t Park = 25000;        // transition of command 33 to 127 when parking
-inline constexpr uint32_t State18 = 3000;      // transition of command 33 (SetState18, start-up)
-inline constexpr uint32_t Position19 = 500;    // command 34
-inline constexpr uint32_t Position20 = 6020;   // command 35
-inline constexpr uint32_t Position = 700;      // commands 36 to 39
+inline constexpr uint32_t Io = 3000;          // every single write, read or poll
+inline constexpr uint32_t LongIo = 25000;     // SetState18 and the start-up's command 33
+inline constexpr uint32_t Park = 25000;       // transition of command 33 to 127 when parking
+inline constexpr uint32_t State18 = 3000;     // transition of command 33 (SetState18, start-up)
+inline constexpr uint32_t Position19 = 500;   // command 34
+inline constexpr uint32_t Position20 = 6020;  // command 35
+inline constexpr uint32_t Position = 700;     // commands 36 to 39
 inline constexpr uint32_t LaunchModePause = 5000;
 inline constexpr uint32_t PollPause = 5;
 

@@ -12,7 +12,7 @@
 #include "protocol/protocol_error.h"
 
 class TVRXCommandChannel {
-public:
+  public:
     // Creates the device (which binds the HID library); launchMode 2.
     TVRXCommandChannel();
 
@@ -47,10 +47,10 @@ public:
 
     // The unit connection as the controller handles it, so that it never
     // reaches into the transport itself (unit_connection.cpp).
-    bool IsUnitOpen() const;  // the device exists and holds a valid handle
-    void CloseUnit();         // close the handle (if any), both report lengths 0
-    bool IsLogging() const;   // the device exists and has a logger
-    void SwitchLog(bool on);  // no-op without a device
+    bool IsUnitOpen() const;      // the device exists and holds a valid handle
+    void CloseUnit();             // close the handle (if any), both report lengths 0
+    bool IsLogging() const;       // the device exists and has a logger
+    void SwitchLog(bool on);      // no-op without a device
     uint8_t LogDumpFlag() const;  // 1 without a device
     void SetLogDumpFlag(uint8_t flag);
     // Releases the process-wide HID binding, then destroys the device, which
