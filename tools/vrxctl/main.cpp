@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "KL_VRX/emulator.h"
+#include "bus_layout.h"
 #include "elements.h"
-#include "emulate_spec.h"
 #include "session.h"
 
 namespace {
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     std::vector<KL_VRXEmu::TEmulatedUnit*> units;
     if (emulated) {
         std::string error;
-        const auto spec = ParseEmulateSpec(emulate, error);
+        const auto spec = ParseBusLayout(emulate, error);
         if (!spec) {
             return UsageError(error);
         }

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-struct TEmulatedUnitSpec {
+struct TEmulatedUnitLayout {
     unsigned family;
     unsigned launchMode;  // 2 unless ":modeN" says otherwise
 };
 
 // The units of spec, or nothing when spec does not follow the grammar (the
 // reason then goes to error).
-std::optional<std::vector<TEmulatedUnitSpec>> ParseEmulateSpec(const std::string& spec,
+std::optional<std::vector<TEmulatedUnitLayout>> ParseBusLayout(const std::string& spec,
                                                                std::string& error);

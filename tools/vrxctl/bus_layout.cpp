@@ -1,4 +1,4 @@
-#include "emulate_spec.h"
+#include "bus_layout.h"
 
 #include <sstream>
 
@@ -18,15 +18,15 @@ bool ParseUnsigned(const std::string& text, unsigned& value) {
 
 }  // namespace
 
-std::optional<std::vector<TEmulatedUnitSpec>> ParseEmulateSpec(const std::string& spec,
+std::optional<std::vector<TEmulatedUnitLayout>> ParseBusLayout(const std::string& spec,
                                                                std::string& error) {
-    std::vector<TEmulatedUnitSpec> units;
+    std::vector<TEmulatedUnitLayout> units;
     if (spec == "none")
         return units;
     std::stringstream items(spec);
     std::string item;
     while (std::getline(items, item, ',')) {
-        TEmulatedUnitSpec unit{0, 2};
+        TEmulatedUnitLayout unit{0, 2};
         const auto colon = item.find(':');
         const std::string family = item.substr(0, colon);
         if (!ParseUnsigned(family, unit.family) || (unit.family != 1 && unit.family != 2)) {
