@@ -15,8 +15,9 @@ std::string NativePathOnDrive(const std::string& windowsPath, std::string driveR
     rest = start == std::string::npos ? std::string() : rest.substr(start);
     while (driveRoot.size() > 1 && driveRoot.back() == '/')
         driveRoot.pop_back();
+    // An empty root is the current directory.
     if (driveRoot.empty())
-        driveRoot = ".";
+        return "./" + rest;
     return driveRoot.back() == '/' ? driveRoot + rest : driveRoot + "/" + rest;
 }
 
