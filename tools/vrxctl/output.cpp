@@ -54,8 +54,12 @@ TRecord& TRecord::Flag(const std::string& key, bool value) {
 TRecord& TRecord::Numbers(const std::string& key, const std::vector<int64_t>& values) {
     std::string json = "[", text;
     for (size_t i = 0; i < values.size(); ++i) {
-        json += (i ? "," : "") + std::to_string(values[i]);
-        text += (i ? " " : "") + std::to_string(values[i]);
+        if (i != 0) {
+            json += ',';
+            text += ' ';
+        }
+        json += std::to_string(values[i]);
+        text += std::to_string(values[i]);
     }
     fields.push_back({key, json + "]", text, {}, false});
     return *this;
@@ -69,14 +73,20 @@ TRecord& TRecord::Rows(const std::string& key, const std::vector<TRecord>& rows)
 std::string TRecord::Json() const {
     std::string out = "{";
     for (size_t i = 0; i < fields.size(); ++i) {
-        out += (i ? "," : "") + JsonString(fields[i].key) + ":";
+        if (i != 0)
+            out += ',';
+        out += JsonString(fields[i].key);
+        out += ':';
         if (!fields[i].isRows) {
             out += fields[i].json;
             continue;
         }
         out += "[";
-        for (size_t r = 0; r < fields[i].rows.size(); ++r)
-            out += (r ? "," : "") + fields[i].rows[r].Json();
+        for (size_t r = 0; r < fields[i].rows.size(); ++r) {
+            if (r != 0)
+                out += ',';
+            out += fields[i].rows[r].Json();
+        }
         out += "]";
     }
     return out + "}";
