@@ -53,6 +53,8 @@ struct TSwitchCase {
     const char* name;
     unsigned units;      // family-2 units in the other launch mode
     bool unitsIgnoreIt;  // they stay in their launch mode
+
+    friend void PrintTo(const TSwitchCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class HidrawLaunchModeSwitch : public HidrawHost,
@@ -73,8 +75,7 @@ TEST_P(HidrawLaunchModeSwitch, SwitchesEachUnitAndWaitsFiveSecondsForIt) {
     EXPECT_THAT(Uevent(0), HasSubstr("HID_ID=0003:00003C5A:00000E57\n"));
 
     TVRX vrx = Create(1);
-    EXPECT_EQ(clock.Now() >= 5000u * c.units && clock.Now() < 5000u * c.units + 100, true)
-        << clock.Now();
+    EXPECT_EQ(clock.Now(), 5000u * c.units);  // the start-up itself needs no wait
     if (c.unitsIgnoreIt) {
         EXPECT_FALSE(vrx);
         EXPECT_STREQ(GetLastVRXDLLError(), "Unable to change launch mode for attached VRXs.");

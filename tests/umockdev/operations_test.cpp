@@ -20,6 +20,8 @@ struct TSetCase {
     uint8_t reg;
     uint8_t deviceValue;
     TGet get;  // reads the element back; null for a setting without a read
+
+    friend void PrintTo(const TSetCase& c, std::ostream* out) { *out << c.name; }
 };
 
 // Registers take 40 ms to follow a write, so every set polls a few times
@@ -92,6 +94,8 @@ struct TFailureCase {
     void (*breakUnit)(TFakeUnit&);
     const char* text;
     uint64_t elapsedMs;  // virtual time the set takes
+
+    friend void PrintTo(const TFailureCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class HidrawSetFailure : public HidrawHost, public ::testing::WithParamInterface<TFailureCase> {};

@@ -16,6 +16,8 @@ struct TUnplugCase {
     std::optional<uint8_t> onCommand;  // nullopt: unplugged before the operation
     TUnplug moment;
     const char* text;
+
+    friend void PrintTo(const TUnplugCase& c, std::ostream* out) { *out << c.name; }
 };
 
 class HidrawUnplug : public HidrawHost, public ::testing::WithParamInterface<TUnplugCase> {};
