@@ -41,6 +41,6 @@ void KL_VRXHost::Fail(const char* what, const char* where, uint32_t first, uint3
 extern "C" void HostEntry() {
     const int result = HostMain();
     if (result == 0 && failures == 0)
-        printf("passed\n");
+        printf("all checks passed\n");
     exit(result != 0 ? result : failures != 0);  // msvcrt's exit flushes standard output
 }
