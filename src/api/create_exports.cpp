@@ -6,6 +6,7 @@
 #include <new>
 
 #include "KL_VRX/KL_VRX.h"
+#include "api/export_texts.h"
 #include "api/host_index.h"
 #include "api/process_last_error.h"
 #include "controller/controller_status.h"
@@ -28,7 +29,7 @@ KL_VRX_API KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex) {
         }
         return controller.release();
     } catch (const std::bad_alloc&) {
-        SetProcessLastError("Out of memory while creating the VRX controller.");
+        SetProcessLastError(CreateOutOfMemoryText);
     } catch (...) {
         SetProcessLastError("Unexpected error while creating the VRX controller.");
     }
@@ -46,7 +47,7 @@ KL_VRX_API uint32_t KL_VRX_CALL DeleteVRX(KL_IVRX* vrx) {
     // implementation of the interface belongs to whoever made it.
     auto* controller = dynamic_cast<TVRXHardwareController*>(vrx);
     if (controller == nullptr) {
-        SetProcessLastError("Couldn't delete VRX object: Invalid pointer!");
+        SetProcessLastError(DeleteRefusedText);
         return VRXStatus::InvalidPointer;
     }
     delete controller;
