@@ -17,12 +17,20 @@ struct TOutcomeNames {
     const char* text;
 };
 
+// In the order of TOutcome.
 const TOutcomeNames outcomeNames[OutcomeCount] = {
-    {"answered", "answered"},      {"rejected", "rejected"},
-    {"notEchoed", "not echoed"},   {"noAnswer", "no answer (time-out)"},
-    {"sendFailed", "send failed"}, {"nothingWritten", "0 bytes written"},
-    {"readFailed", "read failed"}, {"sentOnly", "sent, answer not read"},
-    {"incomplete", "incomplete"},  {"partial", "partial"},
+    // clang-format off
+    {"answered", "answered"},
+    {"rejected", "rejected"},
+    {"notEchoed", "not echoed"},
+    {"noAnswer", "no answer (time-out)"},
+    {"sendFailed", "send failed"},
+    {"nothingWritten", "wrote 0 bytes"},
+    {"readFailed", "read failed"},
+    {"sentOnly", "sent, answer not read"},
+    {"incomplete", "incomplete"},
+    {"partial", "partial"},
+    // clang-format on
 };
 
 const TOutcomeNames& NamesOf(TOutcome outcome) {
@@ -99,18 +107,16 @@ std::string FailedTransferText(const char* what, const TLogEntry& entry, const c
 }
 
 std::string ResultText(const TLogEntry& entry) {
-    char byte1[4];
-    std::snprintf(byte1, sizeof byte1, "%02X", entry.ReplyByte(1));
     std::string text;
     switch (entry.outcome) {
         case TOutcome::Answered:
             text = "echo ok";
             break;
         case TOutcome::Rejected:
-            text = "REJECTED: reply byte 1 is FF";
+            text = "REJECTED: reply byte 1 is 0xFF";
             break;
         case TOutcome::NotEchoed:
-            text = std::string("NO ECHO: reply byte 1 is ") + byte1;
+            text = "NO ECHO: the reply echoes " + CommandLabel(entry.ReplyByte(1));
             break;
         case TOutcome::NoAnswer:
             text = "NO ANSWER: only empty reads";
@@ -304,9 +310,9 @@ std::string SummaryText(const TLogSummary& summary) {
                              std::to_string(summary.openFailures) + " failed to open, " +
                              std::to_string(summary.devicesClosed) + " closed");
     if (!errors.empty())
-        record.Text("windowsErrors", errors);
+        record.Text("Windows errors", errors);
     if (!unparsed.empty())
-        record.Text("unparsedLines", unparsed);
+        record.Text("unparsed lines", unparsed);
 
     std::vector<TRecord> rows;
     for (const TCommandSummary& command : summary.commands) {
