@@ -4,6 +4,7 @@
 // out with their Windows errors, and the summary adds them up.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <optional>
@@ -109,6 +110,29 @@ TEST_F(LibraryLog, DecodesEveryExchangeOfASession) {
     EXPECT_EQ(summary.commands[0].latency->max, 2u);
 }
 
+// A unit found in the other launch mode while the log is on: it is opened,
+// told to take up launch mode 2 and closed; the apply message is never
+// answered, and that is no failure.
+TEST_F(LibraryLog, LaunchModeSwitch) {
+    bus.AttachUnit(1);
+    KLSYS_IVRX* vrx = Create(1);
+    bus.AttachUnit(1, 1);
+    ASSERT_EQ(vrx->Open(1, 0), 0u) << vrx->GetLastErrorText();
+    vrx->SetLogging(false);
+
+    const TDecoded decoded = Decode(LogFile());
+    const std::vector<std::string> briefs = Briefs(decoded);
+    const std::vector<std::string> switched = {"opened", "WriteLaunchMode sent 2 answered",
+                                               "ApplyLaunchMode sent only", "closed", "opened"};
+    EXPECT_NE(std::search(briefs.begin(), briefs.end(), switched.begin(), switched.end()),
+              briefs.end())
+        << ::testing::PrintToString(briefs);
+    EXPECT_EQ(decoded.summary.Count(TOutcome::SentOnly), 1u);
+    EXPECT_EQ(decoded.summary.failures, 0u);
+    EXPECT_EQ(decoded.summary.Count(TOutcome::Incomplete), 0u);
+    DeleteVRX(vrx);
+}
+
 struct TFaultRow {
     const char* name;
     std::function<void(TEmulatedBus&, TEmulatedUnit&)> fault;
@@ -168,6 +192,15 @@ TEST_P(FaultLog, ShowsTheFailingExchange) {
     EXPECT_EQ(summary.commands[0].exchanges, 2u);
     EXPECT_EQ(summary.commands[0].failures, failures);
     EXPECT_EQ(summary.commands[0].emptyReads, row.emptyReads);
+    // Answer times of the good read (2 ms) and of an answered faulty one;
+    // the median of two is the lower.
+    const bool answered =
+        row.elapsedMs && row.outcome != TOutcome::NoAnswer && row.outcome != TOutcome::ReadFailed;
+    const uint32_t other = answered ? *row.elapsedMs : 2;
+    ASSERT_TRUE(summary.commands[0].latency);
+    EXPECT_EQ(summary.commands[0].latency->min, std::min(2u, other));
+    EXPECT_EQ(summary.commands[0].latency->median, std::min(2u, other));
+    EXPECT_EQ(summary.commands[0].latency->max, std::max(2u, other));
     const bool windowsError =
         row.outcome == TOutcome::SendFailed || row.outcome == TOutcome::ReadFailed;
     EXPECT_EQ(summary.windowsErrors.size(), windowsError ? 1u : 0u);
@@ -259,15 +292,20 @@ TEST_F(LibraryLog, DumpFlagLogDecodesAsTheImmediateOne) {
 // Two units driven alternately from one thread: each logger's buffer
 // reaches the file in blocks of its own, so one unit's records land in the
 // middle of the other's exchanges. Every exchange is still put together
-// with its own answer.
-TEST_F(LibraryLog, TwoUnitsOnOneThreadInterleaved) {
+// with its own answer. Where the blocks end depends on the lengths of the
+// lines, so the tick count starts at values of different lengths, and the
+// units' reports differ in length.
+class InterleavedLog : public LibraryLog, public ::testing::WithParamInterface<uint32_t> {};
+
+TEST_P(InterleavedLog, TwoUnitsOnOneThread) {
     TEmulatedUnit& first = bus.AttachUnit(1);
-    TEmulatedUnit& second = bus.AttachUnit(1);
+    bus.AttachUnit(1);
+    first.SetReportLengths(8, 8);
     KLSYS_IVRX* a = Create(1);
     KLSYS_IVRX* b = Create(2);
+    bus.SetTick(GetParam());
     first.ClearReceived();
-    second.ClearReceived();
-    constexpr unsigned rounds = 60;
+    constexpr unsigned rounds = 120;
     for (unsigned i = 0; i < rounds; ++i) {
         uint32_t value = 0;
         ASSERT_EQ(a->GetPosition21(&value), 0u);
@@ -300,6 +338,33 @@ TEST_F(LibraryLog, TwoUnitsOnOneThreadInterleaved) {
     EXPECT_EQ(first.Received().size(), rounds);
     DeleteVRX(a);
     DeleteVRX(b);
+}
+
+INSTANTIATE_TEST_SUITE_P(StartTicks, InterleavedLog,
+                         ::testing::Values(0u, 98765u, 1234567890u, 0xFFFFFF00u));
+
+// A block of one unit ends after a read attempt, and the next block, the
+// other unit's, begins with the answer to that unit's own earlier read
+// attempt: the answer is older than the read attempt just before it in the
+// file, so it cannot be its answer.
+TEST(InterleavedRecords, AnswerOlderThanTheOpenExchangeGoesElsewhere) {
+    const std::string log =
+        "7 : Time: 1   Attempting to send to device: 00 14 \r\n"  // unit B, flushed here
+        "7 : Time: 2      Send succeeded. Bytes read by device: 8\r\n"
+        "7 : Time: 2   Attempting to read from device: \r\n"
+        "7 : Time: 3   Attempting to send to device: 00 15 \r\n"  // unit A, flushed here
+        "7 : Time: 4      Send succeeded. Bytes read by device: 8\r\n"
+        "7 : Time: 4   Attempting to read from device: \r\n"
+        "7 : Time: 3      Read succeeded. Bytes read by device: 8 Buffer: 00 14 01 00 00 00 00 "
+        "00 \r\n"  // B's next block
+        "7 : Time: 5      Read succeeded. Bytes read by device: 8 Buffer: 00 15 01 00 00 00 00 "
+        "00 \r\n";  // A's next block
+    const std::vector<TLogEntry> exchanges = Decode(log).Exchanges();
+    ASSERT_EQ(exchanges.size(), 2u);
+    for (const TLogEntry& exchange : exchanges) {
+        EXPECT_EQ(exchange.outcome, TOutcome::Answered) << Brief(exchange);
+        EXPECT_EQ(exchange.elapsedMs, 2u) << Brief(exchange);
+    }
 }
 
 // Two units on two threads at once: each thread's exchanges are its own.
