@@ -207,6 +207,7 @@ TEST_P(FaultLog, ShowsTheFailingExchange) {
     if (windowsError) {
         EXPECT_EQ(summary.windowsErrors.at(row.error), 1u);
     }
+    DeleteVRX(vrx);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -289,59 +290,68 @@ TEST_F(LibraryLog, DumpFlagLogDecodesAsTheImmediateOne) {
     EXPECT_EQ(briefs[0].size(), 22u);
 }
 
-// Two units driven alternately from one thread: each logger's buffer
-// reaches the file in blocks of its own, so one unit's records land in the
-// middle of the other's exchanges. Every exchange is still put together
-// with its own answer. Where the blocks end depends on the lengths of the
-// lines, so the tick count starts at values of different lengths, and the
-// units' reports differ in length.
-class InterleavedLog : public LibraryLog, public ::testing::WithParamInterface<uint32_t> {};
-
-TEST_P(InterleavedLog, TwoUnitsOnOneThread) {
-    TEmulatedUnit& first = bus.AttachUnit(1);
-    bus.AttachUnit(1);
-    first.SetReportLengths(8, 8);
-    KLSYS_IVRX* a = Create(1);
-    KLSYS_IVRX* b = Create(2);
-    bus.SetTick(GetParam());
-    first.ClearReceived();
-    constexpr unsigned rounds = 120;
-    for (unsigned i = 0; i < rounds; ++i) {
-        uint32_t value = 0;
-        ASSERT_EQ(a->GetPosition21(&value), 0u);
-        ASSERT_EQ(b->GetPosition20(&value), 0u);
-    }
-    a->SetLogging(false);
-    b->SetLogging(false);
-
-    const TDecoded decoded = Decode(LogFile());
-    // The blocks did interleave: some sends are not followed by their own
-    // send outcome, read and answer.
+// Sends whose next three records are not their own send outcome, read
+// and answer: exchanges that another logger's block split in the file.
+size_t SplitExchanges(const TParsedLog& log) {
     size_t split = 0;
-    const std::vector<TLogRecord>& records = decoded.log.records;
+    const std::vector<TLogRecord>& records = log.records;
     for (size_t i = 0; i + 3 < records.size(); ++i)
         split += records[i].kind == TRecordKind::SendAttempt &&
                  (records[i + 1].kind != TRecordKind::SendSucceeded ||
                   records[i + 2].kind != TRecordKind::ReadAttempt ||
                   records[i + 3].kind != TRecordKind::ReadSucceeded ||
                   records[i + 3].bytes.at(1) != records[i].bytes.at(1));
-    EXPECT_GT(split, 0u) << "the loggers' blocks did not split an exchange";
-    const std::vector<TLogEntry> exchanges = decoded.Exchanges();
-    ASSERT_EQ(exchanges.size(), 2 * rounds);
-    for (const TLogEntry& exchange : exchanges) {
-        EXPECT_EQ(exchange.outcome, TOutcome::Answered) << "line " << exchange.line;
-        EXPECT_EQ(exchange.elapsedMs, 2u) << "line " << exchange.line;
-    }
-    ASSERT_EQ(decoded.summary.commands.size(), 2u);
-    EXPECT_EQ(decoded.summary.commands[0].exchanges, rounds);
-    EXPECT_EQ(decoded.summary.commands[1].exchanges, rounds);
-    EXPECT_EQ(first.Received().size(), rounds);
-    DeleteVRX(a);
-    DeleteVRX(b);
+    return split;
 }
 
-INSTANTIATE_TEST_SUITE_P(StartTicks, InterleavedLog,
-                         ::testing::Values(0u, 98765u, 1234567890u, 0xFFFFFF00u));
+// Two units driven alternately from one thread: each logger's buffer
+// reaches the file in blocks of its own, so one unit's records land in the
+// middle of the other's exchanges. Every exchange is still put together
+// with its own answer. Where the blocks end depends on the lengths of the
+// lines and on the stream's buffer size, so the tick count starts at values
+// of different lengths and the first unit's reports vary in length.
+TEST_F(LibraryLog, TwoUnitsOnOneThreadInterleaved) {
+    constexpr unsigned rounds = 120;
+    size_t split = 0;
+    for (uint16_t reportLength : {8, 20}) {
+        for (uint32_t startTick : {0u, 98765u, 1234567890u, 0xFFFFFF00u}) {
+            SCOPED_TRACE(std::to_string(reportLength) + " bytes, tick " +
+                         std::to_string(startTick));
+            const std::string file = dir.File("VRXHIDLog.log");
+            std::remove(file.c_str());
+            TEmulatedUnit& first = bus.AttachUnit(1);
+            TEmulatedUnit& second = bus.AttachUnit(1);
+            first.SetReportLengths(reportLength, reportLength);
+            KLSYS_IVRX* a = Create(1);
+            KLSYS_IVRX* b = Create(2);
+            bus.SetTick(startTick);
+            for (unsigned i = 0; i < rounds; ++i) {
+                uint32_t value = 0;
+                ASSERT_EQ(a->GetPosition21(&value), 0u);
+                ASSERT_EQ(b->GetPosition20(&value), 0u);
+            }
+            a->SetLogging(false);
+            b->SetLogging(false);
+            DeleteVRX(a);
+            DeleteVRX(b);
+            bus.Detach(first);
+            bus.Detach(second);
+
+            const TDecoded decoded = Decode(LogFile());
+            split += SplitExchanges(decoded.log);
+            const std::vector<TLogEntry> exchanges = decoded.Exchanges();
+            ASSERT_EQ(exchanges.size(), 2 * rounds);
+            for (const TLogEntry& exchange : exchanges) {
+                EXPECT_EQ(exchange.outcome, TOutcome::Answered) << "line " << exchange.line;
+                EXPECT_EQ(exchange.elapsedMs, 2u) << "line " << exchange.line;
+            }
+            ASSERT_EQ(decoded.summary.commands.size(), 2u);
+            EXPECT_EQ(decoded.summary.commands[0].exchanges, rounds);
+            EXPECT_EQ(decoded.summary.commands[1].exchanges, rounds);
+        }
+    }
+    EXPECT_GT(split, 0u) << "the loggers' blocks never split an exchange";
+}
 
 // A block of one unit ends after a read attempt, and the next block, the
 // other unit's, begins with the answer to that unit's own earlier read
