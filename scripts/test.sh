@@ -5,12 +5,14 @@
 #             (then scripts/fuzz.sh, when present)
 #   windows   MinGW-w64 cross build, build/windows, tests under Wine
 # The linux and sanitize configurations include the suite that runs the
-# Linux backend on hidraw units emulated by umockdev (test_umockdev).
+# Linux backend on hidraw units emulated by umockdev (test_umockdev); the
+# linux configuration also builds the benchmarks (bench/, not run here).
 #
 # On a fresh Debian/Ubuntu machine, run as root, it first installs what is
 # missing (MinGW-w64, Wine, clang with lld and llvm for the DLL's
 # Microsoft-ABI layer and hosts, clang's runtime for the fuzzer, Ninja,
-# umockdev) with one apt-get update; nothing else is downloaded. Exits
+# umockdev, Google Benchmark) with one apt-get update; nothing else is
+# downloaded. Exits
 # non-zero when any step or any test fails, after running everything it can.
 #
 #   bash scripts/test.sh                 everything
@@ -31,7 +33,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 install_missing() {
     local missing=() pkg
     for pkg in g++-mingw-w64-x86-64-posix wine wine64 clang lld llvm libclang-rt-14-dev ninja-build \
-        umockdev libumockdev-dev; do
+        umockdev libumockdev-dev libbenchmark-dev; do
         installed "$pkg" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -93,6 +95,9 @@ run_config() {
     # The hidraw suite must not drop out unnoticed where it is meant to run.
     if [ "$preset" = linux ] || [ "$preset" = sanitize ]; then
         options+=(-DKL_VRX_REQUIRE_UMOCKDEV=ON)
+    fi
+    if [ "$preset" = linux ]; then
+        options+=(-DKL_VRX_BUILD_BENCHMARKS=ON)
     fi
     echo
     echo "== [$preset] configure and build"

@@ -217,7 +217,7 @@ const std::vector<std::vector<uint8_t>>& TEmulatedUnit::Received() const {
 }
 
 void TEmulatedUnit::ClearReceived() {
-    core.WithFirmware(*this, [](TUnitFirmware& f) { f.received.clear(); });
+    core.WithFirmware(*this, [](TUnitFirmware& f) { f.ClearReceived(); });
 }
 
 }  // namespace KL_VRXEmu

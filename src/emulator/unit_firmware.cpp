@@ -49,16 +49,27 @@ void TUnitFirmware::Write(uint8_t reg, uint8_t value, uint64_t now) {
 // Every reply is one full input report: report ID 0, the echo, the data,
 // zero padding; cut at the input length when that is shorter.
 void TUnitFirmware::QueueReply(uint8_t code, const uint8_t* data, size_t count) {
-    std::vector<uint8_t> reply(inputLength, 0);
+    std::vector<uint8_t>& reply = replies.Push(inputLength);
     if (reply.size() > 1)
         reply[1] = replyCode.value_or(code);
     for (size_t i = 0; i < count && 2 + i < reply.size(); ++i)
         reply[2 + i] = data[i];
-    replies.push_back(std::move(reply));
+}
+
+void TUnitFirmware::ClearReceived() {
+    for (std::vector<uint8_t>& report : received)
+        spareReceived.push_back(std::move(report));
+    received.clear();
 }
 
 TUnitFirmware::TEffect TUnitFirmware::Receive(const uint8_t* report, size_t length, uint64_t now) {
-    received.emplace_back(report, report + length);
+    if (spareReceived.empty()) {
+        received.emplace_back(report, report + length);
+    } else {
+        received.push_back(std::move(spareReceived.back()));
+        spareReceived.pop_back();
+        received.back().assign(report, report + length);
+    }
     Settle(now);
     if (length < 2)
         return TEffect::None;  // no command byte
@@ -73,7 +84,7 @@ TUnitFirmware::TEffect TUnitFirmware::Receive(const uint8_t* report, size_t leng
         if (!switchRequested || launchMode == 2 || ignoresLaunchModeSwitch)
             return TEffect::None;
         launchMode = 2;
-        replies.clear();
+        replies.Clear();
         return TEffect::Reenumerate;
     }
     if (IsRegister(code)) {

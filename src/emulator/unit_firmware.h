@@ -6,11 +6,12 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "emulator/report_queue.h"
 
 namespace KL_VRXEmu::Detail {
 
@@ -65,12 +66,18 @@ struct TUnitFirmware {
     uint32_t writeErrorBytes = 0;
     uint32_t readError = 0;
 
+    // Forgets the received reports, keeping their storage for the next ones.
+    void ClearReceived();
+
     // Traffic.
     std::vector<std::vector<uint8_t>> received;
-    std::deque<std::vector<uint8_t>> replies;
+    TReportQueue replies;
     bool launchModeWritten = false;  // code 2 with value 2 was the last command
 
   private:
+    // Storage of received reports that were cleared, reused by the next ones.
+    std::vector<std::vector<uint8_t>> spareReceived;
+
     void QueueReply(uint8_t code, const uint8_t* data, size_t count);
     void Write(uint8_t reg, uint8_t value, uint64_t now);
 };

@@ -13,7 +13,8 @@
 // build; SetActiveOs() swaps it (the emulator does, nothing else should).
 //
 // Thread context: every call runs on the caller's thread and may block it
-// (ReadFile, Sleep). GetLastError is per thread, as on Windows: it returns the
+// (ReadFile for at most a read slice, WriteFile until the report is out,
+// Sleep). GetLastError is per thread, as on Windows: it returns the
 // error left by the latest failing call of the calling thread. Successful calls
 // do not promise to clear it (callers only read it after a failure).
 //
@@ -98,13 +99,16 @@ class KL_IOperatingSystem {
                                void* securityAttributes, uint32_t creationDisposition,
                                uint32_t flagsAndAttributes, HANDLE templateFile) = 0;
 
-    // Reads one input report of at most bytesToRead bytes, blocking until the
-    // device delivers one (the emulator and a quiet device may deliver 0
-    // bytes and succeed). *bytesRead gets the count (0 on failure unless the
-    // device reported otherwise). Failures: 6 bad handle, 87 null buffer or
-    // count pointer, 1167 device gone, 1784 (ERROR_INVALID_USER_BUFFER) buffer
-    // smaller than the device's input report length, other device errors as
-    // Windows reports.
+    // Reads one input report of at most bytesToRead bytes, waiting for one at
+    // most a read slice (ReadSliceMs unless the implementation was given
+    // another; the emulator does not wait). Without a report in that time the
+    // read succeeds with 0 bytes, and the caller polls again. *bytesRead gets
+    // the count (0 on failure unless the device reported otherwise). A device
+    // that goes away during the wait ends it at once with 1167. Failures: 6
+    // bad handle, 87 null buffer or count pointer, 1167 device gone, 1784
+    // (ERROR_INVALID_USER_BUFFER) buffer smaller than the device's input
+    // report length, other device errors as Windows reports. Nothing is
+    // allocated and no lock is held while it waits.
     virtual BOOL ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead,
                           void* overlapped) = 0;
 
@@ -144,6 +148,13 @@ class KL_IOperatingSystem {
     // not be opened (nothing is created then).
     virtual std::unique_ptr<TTextFile> OpenAppendTextFile(const std::string& windowsPath) = 0;
 };
+
+// The longest a report read of the real backends waits before it returns
+// empty. A unit on a full-speed USB link answers within a frame or two, so a
+// slice of several frames only ever expires on a silent unit; and since the
+// reply time-out is checked between reads, it ends at most one slice (plus the
+// channel's 5 ms pause) late, under 1% of a 3000 ms time-out.
+inline constexpr uint32_t ReadSliceMs = 10;
 
 // The active implementation.
 KL_IOperatingSystem& Os();

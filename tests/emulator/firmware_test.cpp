@@ -1,6 +1,7 @@
 // The unit firmware as the library meets it: replies to every command code,
 // register transitions on the virtual clock, and the launch-mode switch.
 #include "emulator_fixture.h"
+#include "support/allocation_counter.h"
 
 namespace KL_VRXEmuTest {
 namespace {
@@ -127,6 +128,40 @@ TEST_F(EmulatorTest, CapsGiveTheUnitsReportLengthsAndIoKeepsToThem) {
     unit.SetGetCapsFails(true);
     EXPECT_FALSE(getData(h, &data));
     EXPECT_EQ(os.GetLastError(), ErrorGenFailure);
+}
+
+// Replies wait oldest first however writes and reads interleave, while the
+// queue's storage turns over; and once the unit has served an exchange, the
+// next costs the emulator no allocation, its recording included.
+TEST_F(EmulatorTest, RepliesKeepTheirOrderAndAnExchangeAllocatesNothing) {
+    KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(1);
+    HANDLE h = Open(unit.Path());
+    const std::vector<std::vector<uint8_t>> rounds = {{18, 19, 20}, {21, 22}, {23, 18, 19, 20}};
+    std::vector<uint8_t> pending;
+    for (const auto& codes : rounds) {
+        for (uint8_t code : codes) {
+            Send(h, code);
+            pending.push_back(code);
+        }
+        // Leave one reply queued each round (then none after the last).
+        while (pending.size() > (&codes == &rounds.back() ? 0u : 1u)) {
+            EXPECT_EQ(Receive(h).at(1), pending.front());
+            pending.erase(pending.begin());
+        }
+    }
+    EXPECT_TRUE(Receive(h).empty());
+
+    uint8_t report[65] = {0, 21};
+    uint8_t reply[65];
+    uint32_t count = 0;
+    unit.ClearReceived();
+    const uint64_t before = KL_VRXTest::AllocationCount();
+    EXPECT_TRUE(os.WriteFile(h, report, 65, &count, nullptr));
+    EXPECT_TRUE(os.ReadFile(h, reply, 65, &count, nullptr));
+    EXPECT_EQ(KL_VRXTest::AllocationCount() - before, 0u);
+    EXPECT_EQ(TBytes(reply, reply + 3), TBytes({0, 21, 1}));
+    ASSERT_EQ(unit.Received().size(), 1u);
+    EXPECT_EQ(unit.Received()[0], TBytes(report, report + 65));
 }
 
 }  // namespace

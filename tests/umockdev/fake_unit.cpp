@@ -99,7 +99,7 @@ std::vector<std::vector<uint8_t>> TFakeUnit::Received() const {
 
 void TFakeUnit::ClearReceived() {
     std::lock_guard<std::mutex> guard(lock);
-    firmware.received.clear();
+    firmware.ClearReceived();
 }
 
 unsigned TFakeUnit::Opens() const {
@@ -114,29 +114,29 @@ TFakeUnit::TOutcome TFakeUnit::TakeLocked(const uint8_t* report, size_t length) 
         if (moment == TUnplug::AsWritten)
             return TOutcome::UnpluggedUntaken;
         firmware.Receive(report, length, clock.Now());
-        firmware.replies.clear();
+        firmware.replies.Clear();
         return TOutcome::UnpluggedAfterTaking;
     }
     const auto effect = firmware.Receive(report, length, clock.Now());
     if (silent)
-        firmware.replies.clear();
+        firmware.replies.Clear();
     return effect == TUnitFirmware::TEffect::Reenumerate ? TOutcome::Reset : TOutcome::Taken;
 }
 
 bool TFakeUnit::HasReportLocked() const {
-    return !firmware.replies.empty();
+    return !firmware.replies.Empty();
 }
 
 std::vector<uint8_t> TFakeUnit::NextReportLocked() {
-    std::vector<uint8_t> report = std::move(firmware.replies.front());
-    firmware.replies.pop_front();
+    std::vector<uint8_t> report = firmware.replies.Front();
+    firmware.replies.Pop();
     return report;
 }
 
 // A new open of a hidraw node starts with an empty report queue.
 void TFakeUnit::NewOpenLocked() {
     ++opens;
-    firmware.replies.clear();
+    firmware.replies.Clear();
 }
 
 // The unit's own identity, independent of what the library looks for.

@@ -6,7 +6,10 @@ namespace KL_VRXTest {
 
 using namespace KL_VRXOS;
 
-TVirtualTimeOs::TVirtualTimeOs(TVirtualClock& clock) : clock(clock) {
+// Report reads only look (a slice of 0): a fake unit queues its reply before
+// the write that asked for it returns, and a silent unit's reply time-out
+// then passes on the virtual clock, 5 ms per empty read, without real waits.
+TVirtualTimeOs::TVirtualTimeOs(TVirtualClock& clock) : clock(clock), real("/sys", "/dev", 0) {
     ResetLibraryState();
     SetActiveOs(this);
 }

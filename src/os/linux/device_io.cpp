@@ -8,13 +8,14 @@
 // driver drops it before the transfer), so output reports go out unchanged.
 #include <fcntl.h>
 #include <linux/hidraw.h>
+#include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "os/linux/device_table.h"
@@ -26,10 +27,6 @@
 namespace KL_VRXOS {
 
 namespace {
-
-// The largest report hidraw passes (HID_MAX_BUFFER_SIZE) plus room to tell
-// an oversized one apart.
-constexpr size_t MaxReportSize = 16384 + 1;
 
 BOOL Fail(uint32_t error) {
     SetThreadLastError(error);
@@ -67,7 +64,7 @@ HANDLE TLinuxOs::CreateFileA(const char* fileName, uint32_t, uint32_t, void*, ui
         return InvalidHandleValue;
     }
     const std::string node = devRoot + "/hidraw" + std::to_string(*number);
-    const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC);
+    const int fd = ::open(node.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         SetThreadLastError(WindowsErrorFromErrno(errno));
         return InvalidHandleValue;
@@ -93,6 +90,7 @@ HANDLE TLinuxOs::CreateFileA(const char* fileName, uint32_t, uint32_t, void*, ui
 
 HANDLE TLinuxOs::AdoptDescriptor(int fd, uint16_t inputLength, uint16_t outputLength,
                                  bool numbered) {
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     auto device = std::make_shared<TDevice>(fd, std::string());
     device->lengthsKnown = true;
     device->numbered = numbered;
@@ -101,6 +99,10 @@ HANDLE TLinuxOs::AdoptDescriptor(int fd, uint16_t inputLength, uint16_t outputLe
     return AddDevice(std::move(device));
 }
 
+// One wait and one read() straight into the caller's buffer: nothing is
+// allocated, and the descriptor (non-blocking) never holds the thread past
+// the slice. A node whose device has gone polls readable and its read fails
+// (EIO); a socket peer that has gone reads end of file. Both are 1167.
 BOOL TLinuxOs::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead,
                         void*) {
     if (bytesRead != nullptr)
@@ -117,26 +119,42 @@ BOOL TLinuxOs::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
         if (bytesToRead < device->inputLength)
             return Fail(ErrorInvalidUserBuffer);
     }
-    // Room for a 0 report ID in front of what read() delivers, and for the
-    // whole report length a descriptor declares, however large.
+    const size_t length = device->lengthsKnown ? device->inputLength : bytesToRead;
+
+    pollfd ready{device->fd, POLLIN, 0};
+    const int polled = ::poll(&ready, 1, readSliceMs);
+    // No report within the slice, or a signal cut the wait short: an empty
+    // read, as the caller polls again anyway.
+    if (polled == 0 || (polled < 0 && errno == EINTR))
+        return 1;
+    if (polled < 0)
+        return Fail(WindowsErrorFromErrno(errno));
+
+    // hidraw cuts a longer report to the room given and drops the rest. The
+    // report ID byte Windows puts first is 0 on a device without numbered
+    // reports, and read() leaves it out.
+    auto* const out = static_cast<uint8_t*>(buffer);
     const size_t idBytes = device->numbered ? 0 : 1;
-    std::vector<uint8_t> report(std::max<size_t>(MaxReportSize, device->inputLength) + idBytes, 0);
+    const size_t room = length > idBytes ? length - idBytes : 0;
+    uint8_t spill = 0;  // where a report lands that the buffer has no room for
     ssize_t got;
     do {
-        got = ::read(device->fd, report.data() + idBytes, report.size() - idBytes);
+        got = room > 0 ? ::read(device->fd, out + idBytes, room) : ::read(device->fd, &spill, 1);
     } while (got < 0 && errno == EINTR);
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+        return 1;  // another reader of the handle took the report
     if (got < 0)
         return Fail(WindowsErrorFromErrno(errno));
     // End of file: the node (or a test's peer) has gone away.
     if (got == 0)
         return Fail(ErrorDeviceNotConnected);
-    const size_t framed = static_cast<size_t>(got) + idBytes;
-    const size_t length =
-        device->lengthsKnown ? device->inputLength : std::min<size_t>(framed, bytesToRead);
-    // The buffer starts zeroed, so a short report arrives padded to the full
-    // length Windows gives every report; a long one is cut.
-    std::memcpy(buffer, report.data(), length);
-    *bytesRead = static_cast<uint32_t>(length);
+    const size_t framed = std::min((room > 0 ? static_cast<size_t>(got) : 0) + idBytes, length);
+    if (idBytes != 0 && length > 0)
+        out[0] = 0;
+    // Windows gives every report at the full length: a short one is padded.
+    if (device->lengthsKnown)
+        std::memset(out + framed, 0, length - framed);
+    *bytesRead = static_cast<uint32_t>(device->lengthsKnown ? length : framed);
     return 1;
 }
 
@@ -155,13 +173,11 @@ BOOL TLinuxOs::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
         return Fail(ErrorInvalidUserBuffer);
     if (device->lengthsKnown && bytesToWrite < device->outputLength)
         return Fail(ErrorInvalidParameter);
+    // hidraw takes the whole report in one write() and sends it before it
+    // returns (O_NONBLOCK does not apply to its writes).
     ssize_t sent;
     do {
-        // send() keeps a closed socket peer from raising SIGPIPE; a device
-        // node is not a socket and takes write().
-        sent = ::send(device->fd, buffer, bytesToWrite, MSG_NOSIGNAL);
-        if (sent < 0 && errno == ENOTSOCK)
-            sent = ::write(device->fd, buffer, bytesToWrite);
+        sent = ::write(device->fd, buffer, bytesToWrite);
     } while (sent < 0 && errno == EINTR);
     if (sent < 0)
         return Fail(WindowsErrorFromErrno(errno));

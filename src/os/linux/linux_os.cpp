@@ -4,7 +4,9 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <ctime>
 #include <utility>
 
@@ -12,8 +14,10 @@
 
 namespace KL_VRXOS {
 
-TLinuxOs::TLinuxOs(std::string sysRoot, std::string devRoot)
-    : sysRoot(std::move(sysRoot)), devRoot(std::move(devRoot)) {}
+TLinuxOs::TLinuxOs(std::string sysRoot, std::string devRoot, uint32_t readSliceMs)
+    : sysRoot(std::move(sysRoot)),
+      devRoot(std::move(devRoot)),
+      readSliceMs(static_cast<int>(std::min<uint32_t>(readSliceMs, INT32_MAX))) {}
 
 TLinuxOs::~TLinuxOs() = default;
 

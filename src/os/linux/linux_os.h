@@ -1,6 +1,12 @@
 // The Linux implementation of the OS layer: POSIX time and files, and HID
 // devices through hidraw nodes found in sysfs.
 //
+// A report read waits for the node with poll() for at most one read slice
+// and then reads what came; a slice without a report is a successful read of
+// 0 bytes, which the channel polls again until its reply time-out. So a unit
+// that stops answering costs a time-out, never a thread, and one that leaves
+// the bus ends the wait at once (its node polls readable and the read fails).
+//
 // Device handles, preparsed data and module references are process-wide (as
 // on Windows), so the hid.dll entry points, which are plain functions without
 // an object, reach them from any TLinuxOs.
@@ -17,8 +23,10 @@ namespace KL_VRXOS {
 class TLinuxOs : public KL_IOperatingSystem {
   public:
     // sysRoot and devRoot replace "/sys" and "/dev", so a fake tree can stand
-    // in for the machine's devices.
-    explicit TLinuxOs(std::string sysRoot = "/sys", std::string devRoot = "/dev");
+    // in for the machine's devices; readSliceMs is the longest a report read
+    // waits (0: it only looks).
+    explicit TLinuxOs(std::string sysRoot = "/sys", std::string devRoot = "/dev",
+                      uint32_t readSliceMs = ReadSliceMs);
     ~TLinuxOs() override;
 
     HMODULE LoadLibraryA(const char* fileName) override;
@@ -61,6 +69,7 @@ class TLinuxOs : public KL_IOperatingSystem {
   private:
     std::string sysRoot;
     std::string devRoot;
+    int readSliceMs;
 
     // Device-information sets: each holds the interface paths found when it
     // was made.

@@ -145,26 +145,59 @@ BOOL TWin32Os::SetupDiDestroyDeviceInfoList(HDEVINFO set) {
 
 // ---- Files and devices -----------------------------------------------------------------------
 
+// The library opens a unit for synchronous I/O, and on such a handle
+// ReadFile waits until the device sends a report: for ever on a unit that
+// stays attached but stops answering, with no way to give up. So every handle
+// is opened for overlapped I/O here instead, whatever the caller's flags say,
+// and ReadFile and WriteFile below wait for their own operation: the library
+// keeps its synchronous view, while a read can be cancelled when its slice
+// ends (CancelIoEx needs an overlapped handle to cancel one operation of one
+// thread).
 HANDLE TWin32Os::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                              void* securityAttributes, uint32_t creationDisposition,
                              uint32_t flagsAndAttributes, HANDLE templateFile) {
     if (fileName == nullptr)
         return RefuseHandle(ERROR_PATH_NOT_FOUND);
-    return ::CreateFileA(fileName, desiredAccess, shareMode,
-                         static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes),
-                         creationDisposition, flagsAndAttributes, templateFile);
+    return ::CreateFileA(
+        fileName, desiredAccess, shareMode, static_cast<LPSECURITY_ATTRIBUTES>(securityAttributes),
+        creationDisposition, flagsAndAttributes | FILE_FLAG_OVERLAPPED, templateFile);
 }
 
+// Without an event in the OVERLAPPED record, Windows signals the handle itself
+// when the operation ends. That is sound here because a handle carries one
+// operation at a time (the library drives a unit from one thread, and a write
+// has ended before the next read starts), and it needs no event object per
+// call or per thread.
 BOOL TWin32Os::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead,
                         void* overlapped) {
     if (IsBadHandle(file))
         return Refuse(ERROR_INVALID_HANDLE);
     if (buffer == nullptr || bytesRead == nullptr)
         return Refuse(ERROR_INVALID_PARAMETER);
+    *bytesRead = 0;
+    if (overlapped != nullptr)  // the caller runs the operation itself
+        return ::ReadFile(file, buffer, bytesToRead, nullptr,
+                          static_cast<LPOVERLAPPED>(overlapped));
+    OVERLAPPED pending{};
     DWORD count = 0;
-    const BOOL ok =
-        ::ReadFile(file, buffer, bytesToRead, &count, static_cast<LPOVERLAPPED>(overlapped));
+    bool cancelled = false;
+    if (!::ReadFile(file, buffer, bytesToRead, nullptr, &pending)) {
+        if (::GetLastError() != ERROR_IO_PENDING)
+            return FALSE;
+        // The operation must have ended before this frame goes, so a wait
+        // that fails cancels as well. A report that arrives between the wait
+        // and the cancel completes the read and is kept.
+        if (::WaitForSingleObject(file, readSliceMs) != WAIT_OBJECT_0)
+            cancelled = ::CancelIoEx(file, &pending) != FALSE;
+    }
+    // Ends at once: the read has completed, been cancelled here or been
+    // failed by an unplug (1167).
+    const BOOL ok = ::GetOverlappedResult(file, &pending, &count, TRUE);
     *bytesRead = count;
+    if (!ok && cancelled && ::GetLastError() == ERROR_OPERATION_ABORTED) {
+        *bytesRead = 0;
+        return TRUE;  // the slice ended without a report: an empty read
+    }
     return ok;
 }
 
@@ -174,9 +207,17 @@ BOOL TWin32Os::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
         return Refuse(ERROR_INVALID_HANDLE);
     if (buffer == nullptr || bytesWritten == nullptr)
         return Refuse(ERROR_INVALID_PARAMETER);
+    *bytesWritten = 0;
+    if (overlapped != nullptr)
+        return ::WriteFile(file, buffer, bytesToWrite, nullptr,
+                           static_cast<LPOVERLAPPED>(overlapped));
+    // A report write ends when the report is out: waited for in full.
+    OVERLAPPED pending{};
     DWORD count = 0;
-    const BOOL ok =
-        ::WriteFile(file, buffer, bytesToWrite, &count, static_cast<LPOVERLAPPED>(overlapped));
+    if (!::WriteFile(file, buffer, bytesToWrite, nullptr, &pending) &&
+        ::GetLastError() != ERROR_IO_PENDING)
+        return FALSE;
+    const BOOL ok = ::GetOverlappedResult(file, &pending, &count, TRUE);
     *bytesWritten = count;
     return ok;
 }

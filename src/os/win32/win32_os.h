@@ -1,9 +1,12 @@
 // The OS layer on Windows: every call goes straight to the system.
 //
-// The only difference from calling Windows directly is that arguments Windows
-// would dereference without checking (a null count pointer, a null record)
-// are refused first with the error code the contract names, so a bad caller
-// gets a status instead of an access violation.
+// Two differences from calling Windows directly. Arguments Windows would
+// dereference without checking (a null count pointer, a null record) are
+// refused first with the error code the contract names, so a bad caller gets
+// a status instead of an access violation. And device I/O is overlapped
+// underneath, so that a report read can give up after a slice (see
+// CreateFileA and ReadFile in win32_os.cpp); to the library every call still
+// completes before it returns.
 #pragma once
 
 #include "os/os.h"
@@ -12,6 +15,9 @@ namespace KL_VRXOS {
 
 class TWin32Os final : public KL_IOperatingSystem {
   public:
+    // readSliceMs: the longest a report read waits before it returns empty.
+    explicit TWin32Os(uint32_t readSliceMs = ReadSliceMs) : readSliceMs(readSliceMs) {}
+
     HMODULE LoadLibraryA(const char* fileName) override;
     FARPROC GetProcAddress(HMODULE module, const char* procName) override;
     BOOL FreeLibrary(HMODULE module) override;
@@ -43,6 +49,9 @@ class TWin32Os final : public KL_IOperatingSystem {
     std::tm LocalTime() override;
 
     std::unique_ptr<TTextFile> OpenAppendTextFile(const std::string& windowsPath) override;
+
+  private:
+    const uint32_t readSliceMs;
 };
 
 }  // namespace KL_VRXOS

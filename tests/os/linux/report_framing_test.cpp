@@ -1,13 +1,24 @@
 // Read and write framing through a SOCK_SEQPACKET socketpair standing in for
-// a hidraw node: one packet is one report, as one read() of hidraw is.
+// a hidraw node: one packet is one report, as one read() of hidraw is. The
+// socket takes the same write() and poll() a node does; only a write to a
+// closed peer would raise SIGPIPE, which no hidraw node does, so the suite
+// ignores that signal.
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "os/linux/linux_os.h"
+#include "support/allocation_counter.h"
 
 namespace {
 
@@ -16,6 +27,8 @@ using TBytes = std::vector<uint8_t>;
 
 class Framing : public ::testing::Test {
   protected:
+    static void SetUpTestSuite() { signal(SIGPIPE, SIG_IGN); }
+
     // A device with 5-byte output reports and input ones of the given
     // length, Windows' lengths (the report ID byte counted).
     void Attach(bool numbered, uint16_t input = 8) {
@@ -121,5 +134,90 @@ TEST_F(Framing, ClosedPeerIsAnUnpluggedDevice) {
     const TBytes out(5, 0);
     EXPECT_EQ(Write(out.data(), 5), ErrorDeviceNotConnected);
 }
+
+// A report's write and read go straight between the caller's buffer and the
+// descriptor: nothing is allocated on the way.
+TEST_F(Framing, AReportWrittenAndReadAllocatesNothing) {
+    Attach(false);
+    const uint8_t out[5] = {0, 21, 0, 0, 0};
+    uint8_t in[8];
+    uint32_t count = 0;
+    const uint64_t before = KL_VRXTest::AllocationCount();
+    EXPECT_TRUE(os.WriteFile(device, out, 5, &count, nullptr));
+    send(peer, "\x15\x01", 2, 0);
+    EXPECT_TRUE(os.ReadFile(device, in, 8, &count, nullptr));
+    EXPECT_EQ(KL_VRXTest::AllocationCount() - before, 0u);
+    EXPECT_EQ(count, 8u);
+}
+
+// A peer that does not answer: the read waits one slice and succeeds with
+// nothing, and the report that comes afterwards is read whole.
+TEST_F(Framing, ASilentPeerGivesAnEmptyReadAfterTheSlice) {
+    Attach(false);
+    for (const uint32_t slice : {0u, 1u}) {
+        TLinuxOs waiting("/sys", "/dev", slice);
+        uint8_t buffer[8] = {0xEE};
+        uint32_t got = 99;
+        EXPECT_TRUE(waiting.ReadFile(device, buffer, 8, &got, nullptr)) << slice;
+        EXPECT_EQ(got, 0u) << slice;
+    }
+    send(peer, "\x04\x02", 2, 0);
+    EXPECT_EQ(Read(), (TBytes{0, 4, 2, 0, 0, 0, 0, 0}));
+}
+
+// What ends a long wait, and what the read then gives.
+struct TWaitEnd {
+    const char* name;
+    bool peerCloses;  // else it sends a report
+    uint32_t error;
+    TBytes read;
+
+    friend void PrintTo(const TWaitEnd& c, std::ostream* out) { *out << c.name; }
+};
+
+class FramingWait : public Framing, public ::testing::WithParamInterface<TWaitEnd> {};
+
+// The read is already asleep in its wait (a slice far longer than the test)
+// when the peer acts: a report ends the wait with that report, and a peer
+// that goes away ends it with the device gone, at once either way.
+TEST_P(FramingWait, ThePeerEndsAWaitAtOnce) {
+    const TWaitEnd& c = GetParam();
+    Attach(false);
+    constexpr uint32_t slice = 20'000;
+    TLinuxOs waiting("/sys", "/dev", slice);
+    const std::string state = "/proc/self/task/" + std::to_string(gettid()) + "/stat";
+    std::thread unit([&] {
+        // Until the reader sleeps (state S after the command name), at most
+        // a few seconds of looking.
+        for (int looks = 0; looks < 200'000; ++looks) {
+            std::ifstream stat(state);
+            std::string text((std::istreambuf_iterator<char>(stat)), {});
+            const size_t name = text.rfind(')');
+            if (name != std::string::npos && text.compare(name, 4, ") S ") == 0)
+                break;
+        }
+        if (c.peerCloses) {
+            close(peer);
+            peer = -1;
+        } else {
+            send(peer, "\x04\x07", 2, 0);
+        }
+    });
+    uint8_t buffer[8];
+    uint32_t got = 99;
+    const auto start = std::chrono::steady_clock::now();
+    const BOOL ok = waiting.ReadFile(device, buffer, sizeof buffer, &got, nullptr);
+    const auto waited = std::chrono::steady_clock::now() - start;
+    unit.join();
+    EXPECT_EQ(ok ? 0u : waiting.GetLastError(), c.error);
+    EXPECT_EQ(TBytes(buffer, buffer + got), c.read);
+    EXPECT_LT(waited, std::chrono::milliseconds(slice / 2));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ends, FramingWait,
+    ::testing::Values(TWaitEnd{"AReport", false, 0, {0, 4, 7, 0, 0, 0, 0, 0}},
+                      TWaitEnd{"ThePeerGoingAway", true, ErrorDeviceNotConnected, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

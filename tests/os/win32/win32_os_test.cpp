@@ -5,13 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/os_checks.h"
+#include "os/win32/win32_os.h"
+#include "os/win32/windows_api.h"
 
 namespace KL_VRXOS {
 namespace {
@@ -90,6 +94,97 @@ TEST(Win32Os, TickCountMoves) {
     KL_VRXTest::ExpectTickCountMoves(DefaultOs());
     EXPECT_GE(DefaultOs().LocalTime().tm_year, 120);
 }
+
+// Wine's own HID devices never send a report. A read on one, opened as the
+// library opens a unit, gives up when its slice ends and succeeds with 0
+// bytes instead of blocking for ever, read after read; the handle still
+// answers hid.dll's queries.
+TEST(Win32Os, AReadOnAQuietHidInterfaceIsEmptyAfterTheSlice) {
+    TWin32Os os(20);
+    HANDLE device = InvalidHandleValue;
+    for (const std::string& path : KL_VRXTest::WalkHidInterfaces(os)) {
+        device = os.CreateFileA(path.c_str(), GenericRead | GenericWrite,
+                                FileShareRead | FileShareWrite, nullptr, OpenExisting, 0, nullptr);
+        if (device != InvalidHandleValue)
+            break;
+    }
+    ASSERT_NE(device, InvalidHandleValue) << "no HID interface of Wine opens";
+    HMODULE hid = os.LoadLibraryA("hid.dll");
+    const auto getPreparsed = reinterpret_cast<PFN_HidD_GetPreparsedData>(
+        os.GetProcAddress(hid, "HidD_GetPreparsedData"));
+    const auto getCaps = reinterpret_cast<PFN_HidP_GetCaps>(os.GetProcAddress(hid, "HidP_GetCaps"));
+    const auto freePreparsed = reinterpret_cast<PFN_HidD_FreePreparsedData>(
+        os.GetProcAddress(hid, "HidD_FreePreparsedData"));
+    PHIDP_PREPARSED_DATA preparsed = nullptr;
+    HIDP_CAPS caps{};
+    ASSERT_TRUE(getPreparsed(device, &preparsed));
+    EXPECT_EQ(getCaps(preparsed, &caps), HIDP_STATUS_SUCCESS);
+    freePreparsed(preparsed);
+    std::vector<uint8_t> report(caps.InputReportByteLength + 1u, 0xEE);
+    for (int read = 0; read < 3; ++read) {
+        uint32_t count = 99;
+        EXPECT_TRUE(os.ReadFile(device, report.data(), caps.InputReportByteLength, &count, nullptr))
+            << os.GetLastError();
+        EXPECT_EQ(count, 0u);
+    }
+    EXPECT_TRUE(os.CloseHandle(device));
+    EXPECT_TRUE(os.FreeLibrary(hid));
+}
+
+// What ends a long wait on a named pipe, which stands in for a device that
+// does send: Wine signals the handle when the overlapped read completes.
+struct TPipeEnd {
+    const char* name;
+    bool serverCloses;  // else it sends a message
+    uint32_t error;
+    std::string read;
+
+    friend void PrintTo(const TPipeEnd& c, std::ostream* out) { *out << c.name; }
+};
+
+class Win32OsWait : public ::testing::TestWithParam<TPipeEnd> {};
+
+// The message or the hang-up comes while the read waits (or just before it
+// starts); either way the read ends at once, long before its slice.
+TEST_P(Win32OsWait, ThePeerEndsAWaitAtOnce) {
+    const TPipeEnd& c = GetParam();
+    constexpr uint32_t slice = 20'000;
+    TWin32Os os(slice);
+    const std::string name = "\\\\.\\pipe\\kl_vrx_read_wait_" + std::string(c.name);
+    HANDLE server = ::CreateNamedPipeA(name.c_str(), PIPE_ACCESS_DUPLEX,
+                                       PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 64,
+                                       64, 0, nullptr);
+    ASSERT_NE(server, InvalidHandleValue) << ::GetLastError();
+    HANDLE client = os.CreateFileA(name.c_str(), GenericRead | GenericWrite, 0, nullptr,
+                                   OpenExisting, 0, nullptr);
+    ASSERT_NE(client, InvalidHandleValue) << os.GetLastError();
+    std::thread unit([&] {
+        DWORD written = 0;
+        if (c.serverCloses)
+            ::CloseHandle(server);
+        else
+            ::WriteFile(server, "\4\7", 2, &written, nullptr);
+    });
+    char buffer[8] = {};
+    uint32_t count = 99;
+    const auto start = std::chrono::steady_clock::now();
+    const uint32_t error =
+        os.ReadFile(client, buffer, sizeof buffer, &count, nullptr) ? 0 : os.GetLastError();
+    const auto waited = std::chrono::steady_clock::now() - start;
+    unit.join();
+    EXPECT_EQ(error, c.error);
+    EXPECT_EQ(std::string(buffer, count), c.read);
+    EXPECT_LT(waited, std::chrono::milliseconds(slice / 2));
+    EXPECT_TRUE(os.CloseHandle(client));
+    if (!c.serverCloses)
+        ::CloseHandle(server);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, Win32OsWait,
+                         ::testing::Values(TPipeEnd{"AMessage", false, 0, "\4\7"},
+                                           TPipeEnd{"TheServerGoingAway", true, ERROR_BROKEN_PIPE,
+                                                    ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace KL_VRXOS
