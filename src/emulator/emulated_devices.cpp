@@ -122,13 +122,13 @@ BOOL TBusCore::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
             return Fail(f.readError);
         if (f.emptyReads > 0) {
             --f.emptyReads;
-        } else if (!f.silent && !f.replies.Empty()) {
-            const std::vector<uint8_t>& reply = f.replies.Front();
+        } else if (!f.silent && !f.replies.empty()) {
+            const std::vector<uint8_t>& reply = f.replies.front();
             const size_t count = std::min<size_t>(reply.size(), bytesToRead);
             if (count > 0)
                 std::memcpy(buffer, reply.data(), count);
             *bytesRead = static_cast<uint32_t>(count);
-            f.replies.Pop();
+            f.replies.pop_front();
         }
         AdvanceLocked(reportLatency);
         latency = reportLatency;

@@ -4,7 +4,7 @@
 
 namespace KL_VRXEmu::Detail {
 
-std::vector<uint8_t>& TReportQueue::Push(size_t length) {
+std::vector<uint8_t>& TReportQueue::emplace_back(size_t length) {
     if (count == slots.size()) {
         // Full: straighten the ring so the new slot goes after the newest.
         std::rotate(slots.begin(), slots.begin() + static_cast<std::ptrdiff_t>(head), slots.end());
@@ -17,7 +17,7 @@ std::vector<uint8_t>& TReportQueue::Push(size_t length) {
     return slot;
 }
 
-void TReportQueue::Pop() {
+void TReportQueue::pop_front() {
     if (count == 0)
         return;
     head = (head + 1) % slots.size();

@@ -49,7 +49,7 @@ void TUnitFirmware::Write(uint8_t reg, uint8_t value, uint64_t now) {
 // Every reply is one full input report: report ID 0, the echo, the data,
 // zero padding; cut at the input length when that is shorter.
 void TUnitFirmware::QueueReply(uint8_t code, const uint8_t* data, size_t count) {
-    std::vector<uint8_t>& reply = replies.Push(inputLength);
+    std::vector<uint8_t>& reply = replies.emplace_back(inputLength);
     if (reply.size() > 1)
         reply[1] = replyCode.value_or(code);
     for (size_t i = 0; i < count && 2 + i < reply.size(); ++i)
@@ -84,7 +84,7 @@ TUnitFirmware::TEffect TUnitFirmware::Receive(const uint8_t* report, size_t leng
         if (!switchRequested || launchMode == 2 || ignoresLaunchModeSwitch)
             return TEffect::None;
         launchMode = 2;
-        replies.Clear();
+        replies.clear();
         return TEffect::Reenumerate;
     }
     if (IsRegister(code)) {

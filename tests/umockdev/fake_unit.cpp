@@ -114,29 +114,29 @@ TFakeUnit::TOutcome TFakeUnit::TakeLocked(const uint8_t* report, size_t length) 
         if (moment == TUnplug::AsWritten)
             return TOutcome::UnpluggedUntaken;
         firmware.Receive(report, length, clock.Now());
-        firmware.replies.Clear();
+        firmware.replies.clear();
         return TOutcome::UnpluggedAfterTaking;
     }
     const auto effect = firmware.Receive(report, length, clock.Now());
     if (silent)
-        firmware.replies.Clear();
+        firmware.replies.clear();
     return effect == TUnitFirmware::TEffect::Reenumerate ? TOutcome::Reset : TOutcome::Taken;
 }
 
 bool TFakeUnit::HasReportLocked() const {
-    return !firmware.replies.Empty();
+    return !firmware.replies.empty();
 }
 
 std::vector<uint8_t> TFakeUnit::NextReportLocked() {
-    std::vector<uint8_t> report = firmware.replies.Front();
-    firmware.replies.Pop();
+    std::vector<uint8_t> report = firmware.replies.front();
+    firmware.replies.pop_front();
     return report;
 }
 
 // A new open of a hidraw node starts with an empty report queue.
 void TFakeUnit::NewOpenLocked() {
     ++opens;
-    firmware.replies.Clear();
+    firmware.replies.clear();
 }
 
 // The unit's own identity, independent of what the library looks for.
