@@ -5,6 +5,8 @@
 
 #include "os/os.h"
 
+namespace KL_VRXLog {
+
 namespace {
 
 // The local time now as "YYYY-MM-DD HH-MM-SS": hyphens in the time too, so
@@ -69,3 +71,5 @@ uint32_t TLogger::Dump(bool withHeader) {
     currentChunk.clear();
     return 0;
 }
+
+}  // namespace KL_VRXLog

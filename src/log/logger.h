@@ -8,6 +8,8 @@
 
 #include "os/text_file.h"
 
+namespace KL_VRXLog {
+
 class TLogger {
   public:
     // Opens path (a Windows path, through the OS layer) for appending and
@@ -37,3 +39,5 @@ class TLogger {
     std::string currentChunk;
     std::string previousChunk;
 };
+
+}  // namespace KL_VRXLog

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 
 using KL_VRXEmu::TEmulatedBus;
+using KL_VRXLog::TLogger;
 using KL_VRXTest::CreatedHeader;
 using KL_VRXTest::DumpedHeader;
 
@@ -53,25 +54,29 @@ TEST_F(Logger, HeadersRecordsAndDumps) {
 // Record A brings the current chunk to `fill` characters; record B, longer
 // than the limit on its own, then forces a rotation. A survives to the dump
 // only when it had not been rotated out already.
-TEST_F(Logger, RotationHappensPastTenThousandCharacters) {
-    for (size_t fill : {10000, 10001}) {
-        SCOPED_TRACE(fill);
-        const size_t before = File().size();
-        const std::string prefix = Prefix();
-        const std::string a(fill - prefix.size() - 1, 'a');
-        const std::string b(10001, 'b');
-        {
-            TLogger logger(LogPath);
-            ASSERT_EQ(logger.AddRecord(a), 0u);
-            ASSERT_EQ(logger.AddRecord(b), 0u);
-            ASSERT_EQ(logger.AddRecord("tail"), 0u);
-            ASSERT_EQ(logger.Dump(false), 0u);
-        }
-        EXPECT_EQ(KL_VRXTest::LogText(File().substr(before)),
-                  CreatedHeader + (fill == 10000 ? prefix + a + "\n" : "") + prefix + b + "\n" +
-                      prefix + "tail\n");
+class LoggerRotation : public Logger, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(LoggerRotation, HappensPastTenThousandCharacters) {
+    const size_t fill = GetParam();
+    const std::string prefix = Prefix();
+    const std::string a(fill - prefix.size() - 1, 'a');
+    const std::string b(10001, 'b');
+    {
+        TLogger logger(LogPath);
+        ASSERT_EQ(logger.AddRecord(a), 0u);
+        ASSERT_EQ(logger.AddRecord(b), 0u);
+        ASSERT_EQ(logger.AddRecord("tail"), 0u);
+        ASSERT_EQ(logger.Dump(false), 0u);
     }
+    EXPECT_EQ(KL_VRXTest::LogText(File()), CreatedHeader +
+                                               (fill == 10000 ? prefix + a + "\n" : "") + prefix +
+                                               b + "\n" + prefix + "tail\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Fill, LoggerRotation, ::testing::Values(10000, 10001),
+                         [](const auto& info) {
+                             return info.param == 10000 ? "AtTheLimit" : "OnePastTheLimit";
+                         });
 
 TEST_F(Logger, AFileThatWouldNotOpenRefusesEverything) {
     bus.SetDriveRoot(dir.File("missing"));
