@@ -6,7 +6,8 @@
 #   windows   MinGW-w64 cross build, build/windows, tests under Wine
 #
 # On a fresh Debian/Ubuntu machine, run as root, it first installs what is
-# missing (MinGW-w64, Wine, clang's runtime for the fuzzer, Ninja) with one
+# missing (MinGW-w64, Wine, clang's runtime for the fuzzer, Ninja, GoogleTest:
+# the Linux package and the sources the cross build compiles) with one
 # apt-get update; nothing else is downloaded. Exits non-zero when any step or
 # any test fails, after running everything it can.
 #
@@ -27,7 +28,8 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 
 install_missing() {
     local missing=() pkg
-    for pkg in g++-mingw-w64-x86-64-posix wine wine64 libclang-rt-14-dev ninja-build; do
+    for pkg in g++-mingw-w64-x86-64-posix wine wine64 libclang-rt-14-dev ninja-build \
+        libgtest-dev googletest; do
         installed "$pkg" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

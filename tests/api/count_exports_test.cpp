@@ -6,6 +6,7 @@
 #include "KL_VRX/KL_VRX.h"
 #include "KL_VRX/emulator.h"
 #include "controller/attached_units.h"
+#include "support/row_name.h"
 
 using KL_VRXEmu::TEmulatedBus;
 
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(CountExports, FailedPasses, ::testing::Values(
     TPassCase{.name = "BothSecondLookups", .afterCalls = 2, .text = SecondPass},
     // The failed lookup counts 0.
     TPassCase{.name = "LastLookupOnly", .afterCalls = 3, .status = 0, .count = 4, .text = ""}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "KL_VRX/KL_VRX.h"
 #include "controller/controller_fixture.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(CreateExports, HostIndices, ::testing::Values(
     THostIndexCase{.name = "PastTheLastUnit", .hostIndex = 4, .unit = -2, .family = 2},
     // A negative index stays in family 1.
     THostIndexCase{.name = "Negative", .hostIndex = -1, .unit = -2, .family = 1}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 TEST_F(TControllerTest, CountingAndCreationFailEvenForTheSimulatedUnitWhenHidCannotBeBound) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controller/controller_fixture.h"
+#include "support/row_name.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -44,7 +45,7 @@ INSTANTIATE_TEST_SUITE_P(Controller, DeviceNumber, ::testing::Values(
     TNumberCase{.name = "NibbleAboveNine", .block = {0x0A, 0x00, 0x00, 0x00}, .number = 10},
     TNumberCase{.name = "TopNibbleAboveNine", .block = {0x00, 0x00, 0x00, 0xF0}, .number = 150000000},
     TNumberCase{.name = "AllNibblesFifteen", .block = {0xFF, 0xFF, 0xFF, 0xFF}, .number = 166666665}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 TEST_F(TControllerTest, DeviceInfoIsReadInABlockAndAFailedReadStoresNothing) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "controller/controller_fixture.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Controller, Closing, ::testing::Values(
                .sent = Parking()},
     TCloseCase{.name = "Register18Rejected", .rejectRead = true,
                .close = [](auto& c) { return c.Close(true); }, .sent = {{18, 0}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 TEST_F(TControllerTest, CountingWhileOpenKeepsTheUnitUnlessAnotherMustBeSwitched) {

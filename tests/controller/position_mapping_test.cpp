@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controller/controller_fixture.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -67,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Controller, Reads, ::testing::Values(
     TReadCase{OP(GetPosition19, 2), .reg = 19, .deviceToApi = {{2, 1}, {77, 1}}},
     TReadCase{OP(GetPosition19Family2, 2), .reg = 19, .deviceToApi = {{1, 0}, {2, 1}, {3, NoPos}}},
     TReadCase{OP(GetPosition19Family2, 1), .reg = 19, .deviceToApi = {{1, NoPos}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 struct TSetCase {
@@ -121,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Controller, Sets, ::testing::Values(
     TSetCase{OP(SetState224, 2), .code = 224, .reg = 0, .apiToDevice = {{1, 127}}},
     TSetCase{OP(SetState18, 1), .code = 33, .reg = 18, .apiToDevice = {{1, 127}}},
     TSetCase{OP(SetState18, 2), .code = 33, .reg = 18, .apiToDevice = {{0, 15}, {2, -1}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 }  // namespace

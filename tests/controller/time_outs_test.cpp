@@ -8,6 +8,7 @@
 #include <string>
 
 #include "controller/controller_fixture.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(Controller, TimeOuts, ::testing::Values(
     TTimeOutCase{.name = "ParkReadOnClose", .fault = Silent,
                  .operation = [](Controller& c) { return c.Close(true); }, .elapsed = 3005,
                  .status = 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "emulator_fixture.h"
+#include "support/row_name.h"
 #include "support/temp_dir.h"
 
 namespace KL_VRXEmuTest {
@@ -95,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(EmulatedBus, Enumeration, ::testing::Values(
     TEnumerationCase{.name = "ListEndsInAnError", .listEndError = ErrorDeviceNotConnected,
                      .end = ErrorDeviceNotConnected},
     TEnumerationCase{.name = "DetailOfMember1Fails", .member1DetailError = 31, .paths = {0, 2}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 struct TUnitFaultCase {
@@ -148,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(EmulatedBus, UnitFaults, ::testing::Values(
                    .written = 3, .received = 0, .replies = {-1}},
     TUnitFaultCase{.name = "ZeroBytesWritten", .set = [](U u) { u.SetWritesZeroBytes(true); },
                    .written = 0, .received = 0, .replies = {-1}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 // Detach unplugs: the unit leaves the enumeration, its handles die with

@@ -8,6 +8,7 @@
 #include "KL_VRX/emulator.h"
 #include "hid/discovery.h"
 #include "hid/hid_binding.h"
+#include "support/row_name.h"
 #include "support/transport_text.h"
 
 using KL_VRXEmu::TEmulatedBus;
@@ -83,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(Discovery, CountUnitsKeepsEveryReadablePath, ::testing:
     // With several failed interfaces the last one's error is kept.
     TCountCase{.name = "LastDetailErrorKept", .detailErrors = {8, 0, 32}, .kept = {1},
                .apiError = 32, .text = "Bad HID Comms. Code: 3. API error: 32."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 TEST(Discovery, PathMatchIgnoresCaseAndPositionButNotForm) {

@@ -3,6 +3,7 @@
 
 #include "channel_fixture.h"
 #include "hid/hid_binding.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Channel, LaunchModeSwitch, ::testing::Values(
                 .text = "Unable to get device information. Unable to Load Win API. API error: 126."},
     TSwitchCase{.name = "NoEnumeration", .fault = TSwitchCase::NoEnumeration, .pause = 5000,
                 .text = "Unable to get device information. Bad HID Comms. Code: 1. API error: 8."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 TEST_F(ChannelTest, SwitchingClosesTheUnitOpenOnTheChannel) {
@@ -135,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(Channel, Opening, ::testing::Values(
               .sent = {{18, 0}}},
     TOpenCase{.name = "IndexOutOfRange", .index = 1, .action = VRXStartAction::None,
               .text = "Unable to open VRX. Device index out of range."}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 }  // namespace

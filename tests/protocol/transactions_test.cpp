@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "channel_fixture.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(Channel, RefusedRequests, ::testing::Values(
     TRefusal{.name = "WriteOutputOfTwoBytes", .input = 65, .output = 2, .op = Write},
     TRefusal{.name = "BlockOfSevenInEightBytes", .input = 8, .op = Block7},
     TRefusal{.name = "BlockOfNineInEightBytes", .input = 8, .op = Block9}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 // One register read (time-out 10 ms) against a faulty unit. A failure leaves
@@ -123,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Channel, Replies, ::testing::Values(
     // Wraps at the third: 10 ms more from 2.
     TReplyCase{.name = "TickWrapRestartsTheWait", .fault = [](U u) { u.QueueEmptyReads(100); },
                .tick = 0xFFFFFFF8, .pauses = 5, .text = ReadLate}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 // Replies queued ahead of the transaction are taken as they come, so they
@@ -186,7 +187,7 @@ INSTANTIATE_TEST_SUITE_P(Channel, StateWait, ::testing::Values(
     // 300 ms before the wrap; then the full 700 ms again from 0.
     TWaitCase{.name = "TickWrapRestartsTheWait", .stuck = true, .tick = 0xFFFFFED4,
               .result = E::StateTimeout, .elapsed = 1005}),
-    [](const auto& info) { return std::string(info.param.name); });
+    KL_VRXTest::RowName());
 // clang-format on
 
 }  // namespace
