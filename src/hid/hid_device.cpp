@@ -130,4 +130,18 @@ void THIDDevice::SwitchLog(bool on) {
         logger.reset();
 }
 
+TransportStatus CheckDevice(const THIDDevice* device) {
+    TransportStatus& status = TransportState().lastTransportStatus;
+    status = LoadHidApi();
+    if (status != TransportStatus::Success)
+        return status;
+    if (device == nullptr || !device->IsOpen())
+        return status = TransportStatus::DeviceNotOpen;
+    return status;
+}
+
+TransportStatus ReleasedDevice() {
+    return TransportState().lastTransportStatus = TransportStatus::DeviceNotOpen;
+}
+
 }  // namespace KL_VRXHid

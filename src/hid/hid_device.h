@@ -82,4 +82,14 @@ class THIDDevice {
     std::unique_ptr<KL_VRXLog::TLogger> logger;
 };
 
+// The guard the layers above put in front of a device they may already have
+// released (null): binds the HID library and requires an open device, each
+// step's status stored as the latest transport status. Success,
+// ApiLoadFailed or DeviceNotOpen.
+TransportStatus CheckDevice(const THIDDevice* device);
+
+// What an open on a device already released reports: DeviceNotOpen, stored
+// as the latest transport status.
+TransportStatus ReleasedDevice();
+
 }  // namespace KL_VRXHid

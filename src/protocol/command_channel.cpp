@@ -9,7 +9,6 @@
 
 namespace KL_VRXProtocol {
 
-using KL_VRXHid::TransportState;
 using KL_VRXHid::TransportStatus;
 
 // The device binds the HID library as it is created and records the outcome;
@@ -22,21 +21,15 @@ TVRXCommandChannel::TVRXCommandChannel()
 TVRXCommandChannel::~TVRXCommandChannel() = default;
 
 ProtocolError TVRXCommandChannel::CheckUnit() {
-    TransportStatus& status = TransportState().lastTransportStatus;
-    status = KL_VRXHid::LoadHidApi();
-    if (status != TransportStatus::Success)
-        return ProtocolError::NotOpened;
-    if (!device || !device->IsOpen()) {
-        status = TransportStatus::DeviceNotOpen;
-        return ProtocolError::NotOpened;
-    }
-    return ProtocolError::Success;
+    return KL_VRXHid::CheckDevice(device.get()) == TransportStatus::Success
+               ? ProtocolError::Success
+               : ProtocolError::NotOpened;
 }
 
 TransportStatus TVRXCommandChannel::OpenOnDevice(uint16_t vendorId, uint16_t productId,
                                                  uint32_t index) {
     if (!device)
-        return TransportState().lastTransportStatus = TransportStatus::DeviceNotOpen;
+        return KL_VRXHid::ReleasedDevice();
     return device->OpenUnitByIndex(vendorId, productId, index);
 }
 

@@ -9,8 +9,12 @@ constinit TLibraryState libraryState;
 }  // namespace
 
 void ResetLibraryState() {
+    // Released through the layer that bound it, while the OS that bound it
+    // is still the active one.
     KL_VRXHid::UnloadHidApi();
-    libraryState = TLibraryState{};
+    libraryState.transport = {};
+    libraryState.protocol = {};
+    libraryState.api = {};
 }
 
 }  // namespace KL_VRXState
