@@ -107,6 +107,20 @@ TEST_F(TControllerTest, CountingWhileOpenKeepsTheUnitUnlessAnotherMustBeSwitched
     EXPECT_STREQ(controller->GetLastErrorText(), "No VRX has been opened.");
 }
 
+// The count's own lookup may fail after the launch-mode switch's lookup
+// went through: the count fails with the enumeration's text.
+TEST_F(TControllerTest, CountingFailsWhenTheFamilysLookupFails) {
+    bus.AttachUnit(1);
+    TVRXHardwareController controller;
+    controller.SetModelFamily(1);
+    bus.SetClassDevsError(13, 1);
+    int32_t count = 7;
+    EXPECT_EQ(controller.GetDeviceCount(&count), 3u);
+    EXPECT_EQ(count, -1);
+    EXPECT_STREQ(controller.GetLastErrorText(),
+                 "Unable to get device information. Bad HID Comms. Code: 1. API error: 13.");
+}
+
 // The family every controller counts and opens in stays the last one set.
 TEST_F(TControllerTest, AnUnknownModelFamilyLeavesTheProcessWideFamilyAlone) {
     bus.AttachUnit(2);

@@ -4,9 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "KL_VRX/KL_VRX.h"
+#include "controller/hardware_controller.h"
 #include "emulator_fixture.h"
 #include "support/row_name.h"
 #include "support/temp_dir.h"
+#include "support/transport_text.h"
 
 namespace KL_VRXEmuTest {
 namespace {
@@ -23,6 +26,26 @@ TEST(EmulatedBusLifetime, MakesItselfTheOsAndRestoresTheRealOne) {
     }
     EXPECT_EQ(&Os(), &DefaultOs());
     KL_VRXEmu::TEmulatedBus again;  // a bus may follow the last one
+}
+
+// Each bus starts the library afresh, as just loaded: no exports' text, no
+// transport status, family 1 current, hid.dll bound anew through the bus.
+TEST(EmulatedBusLifetime, EachBusStartsTheLibraryAsJustLoaded) {
+    {
+        KL_VRXEmu::TEmulatedBus bus;
+        bus.SetHidLibraryLoads(false);
+        EXPECT_EQ(CreateVRX(0), nullptr);  // makes family 2 current, then fails
+        EXPECT_STRNE(GetLastVRXDLLError(), "");
+    }
+    KL_VRXEmu::TEmulatedBus bus;
+    bus.AttachUnit(1);
+    EXPECT_STREQ(GetLastVRXDLLError(), "");
+    EXPECT_EQ(KL_VRXTest::TransportText(), "Success.");
+    TVRXHardwareController controller;  // no family of its own: counts in the current one
+    int32_t count = 0;
+    EXPECT_EQ(controller.GetDeviceCount(&count), 0u);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(bus.Calls().loadLibrary, 1u);
 }
 
 TEST_F(EmulatorTest, HidDllAndItsEntryPointsCanGoMissing) {
