@@ -113,21 +113,21 @@ uint32_t CountMatchingPaths(const std::string& text) {
     return count;
 }
 
-uint32_t GetMatchingPath(std::string& output, const std::string& text, uint32_t index) {
+TransportStatus GetMatchingPath(std::string& output, const std::string& text, uint32_t index) {
     const TTransportState& state = TransportState();
     if (!state.hidPathList)
-        return 1;
+        return TransportStatus::CouldNotFindDevice;
     uint32_t k = 0;
     for (const std::string& path : *state.hidPathList) {
         if (!PathMatches(path, text))
             continue;
         if (k == index) {
             output = path;
-            return 0;
+            return TransportStatus::Success;
         }
         ++k;
     }
-    return 1;
+    return TransportStatus::CouldNotFindDevice;
 }
 
 TransportStatus CountUnits(uint16_t vendorId, uint16_t productId, uint32_t& count) {

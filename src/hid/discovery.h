@@ -22,9 +22,9 @@ bool PathMatches(std::string path, std::string text);
 // Number of paths in the list that match text.
 uint32_t CountMatchingPaths(const std::string& text);
 
-// The index-th matching path, in its original case: 0 when found (output
-// assigned), 1 when not (output untouched).
-uint32_t GetMatchingPath(std::string& output, const std::string& text, uint32_t index);
+// The index-th matching path, in its original case: Success (output
+// assigned), or CouldNotFindDevice (output untouched).
+TransportStatus GetMatchingPath(std::string& output, const std::string& text, uint32_t index);
 
 // LoadHidApi, EnumerateHidPaths and CountMatchingPaths for one pair, each
 // step's status stored as the latest transport status. Returns ApiLoadFailed

@@ -42,8 +42,9 @@ TransportStatus THIDDevice::OpenUnitByIndex(uint16_t vendorId, uint16_t productI
     if (index >= CountMatchingPaths(text))
         return status = TransportStatus::IndexOutOfRange;
     std::string path;
-    if (GetMatchingPath(path, text, index) != 0)
-        return status = TransportStatus::CouldNotFindDevice;
+    status = GetMatchingPath(path, text, index);
+    if (status != TransportStatus::Success)
+        return status;
     status = OpenDevicePath(path);
     if (status != TransportStatus::Success)
         return status;

@@ -73,7 +73,7 @@ TransportStatus THIDDevice::WriteReport(const uint8_t* data, uint32_t& length) {
     if (logger) {
         std::string record = " Attempting to send to device: ";
         record += length == 0 ? "Empty Buffer" : HexList(data, length);
-        if (logger->AddRecord(std::move(record)) != 0)
+        if (logger->AddRecord(std::move(record)) != KL_VRXLog::LogStatus::Success)
             return TransportStatus::LogFileFailed;
         PromptDump(*logger, logDumpFlag);
     }
@@ -107,7 +107,7 @@ TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
         return TransportStatus::ReadFailed;
     }
     if (logger) {
-        if (logger->AddRecord(" Attempting to read from device: ") != 0)
+        if (logger->AddRecord(" Attempting to read from device: ") != KL_VRXLog::LogStatus::Success)
             return TransportStatus::LogFileFailed;
         PromptDump(*logger, logDumpFlag);
     }

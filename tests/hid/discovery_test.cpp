@@ -21,7 +21,8 @@ namespace {
 // The path list in order, as the matching operations give it out.
 std::vector<std::string> PathList() {
     std::vector<std::string> paths;
-    for (std::string path; GetMatchingPath(path, "", static_cast<uint32_t>(paths.size())) == 0;)
+    for (std::string path; GetMatchingPath(path, "", static_cast<uint32_t>(paths.size())) ==
+                           TransportStatus::Success;)
         paths.push_back(path);
     return paths;
 }
@@ -124,9 +125,9 @@ TEST(Discovery, EveryInterfaceCountsAndLaunchModesCountApart) {
     EXPECT_EQ(first, 2u);
     EXPECT_EQ(second, 1u);
     std::string path = "untouched";
-    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 2), 1u);
+    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 2), TransportStatus::CouldNotFindDevice);
     EXPECT_EQ(path, "untouched");
-    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 1), 0u);
+    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 1), TransportStatus::Success);
     EXPECT_EQ(path, bus.InterfacePaths()[2]);
 }
 

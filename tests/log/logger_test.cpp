@@ -10,6 +10,8 @@
 
 using KL_VRXEmu::TEmulatedBus;
 using KL_VRXLog::TLogger;
+constexpr auto Ok = KL_VRXLog::LogStatus::Success;
+constexpr auto NotOpen = KL_VRXLog::LogStatus::FileNotOpen;
 using KL_VRXTest::CreatedHeader;
 using KL_VRXTest::DumpedHeader;
 
@@ -36,13 +38,13 @@ TEST_F(Logger, HeadersRecordsAndDumps) {
     for (int session = 0; session < 2; ++session) {
         TLogger logger(LogPath);
         ASSERT_TRUE(logger.FileOpen());
-        EXPECT_EQ(logger.AddRecord("first"), 0u);
-        EXPECT_EQ(logger.Dump(true), 0u);
-        EXPECT_EQ(logger.AddRecord(" second"), 0u);
-        EXPECT_EQ(logger.Dump(false), 0u);
-        EXPECT_EQ(logger.Dump(true), 0u);
-        EXPECT_EQ(logger.Dump(false), 0u);
-        EXPECT_EQ(logger.AddRecord("never dumped"), 0u);
+        EXPECT_EQ(logger.AddRecord("first"), Ok);
+        EXPECT_EQ(logger.Dump(true), Ok);
+        EXPECT_EQ(logger.AddRecord(" second"), Ok);
+        EXPECT_EQ(logger.Dump(false), Ok);
+        EXPECT_EQ(logger.Dump(true), Ok);
+        EXPECT_EQ(logger.Dump(false), Ok);
+        EXPECT_EQ(logger.AddRecord("never dumped"), Ok);
     }
     const std::string prefix =
         std::to_string(KL_VRXOS::Os().GetCurrentThreadId()) + " : Time: -2147483648  ";
@@ -63,10 +65,10 @@ TEST_P(LoggerRotation, HappensPastTenThousandCharacters) {
     const std::string b(10001, 'b');
     {
         TLogger logger(LogPath);
-        ASSERT_EQ(logger.AddRecord(a), 0u);
-        ASSERT_EQ(logger.AddRecord(b), 0u);
-        ASSERT_EQ(logger.AddRecord("tail"), 0u);
-        ASSERT_EQ(logger.Dump(false), 0u);
+        ASSERT_EQ(logger.AddRecord(a), Ok);
+        ASSERT_EQ(logger.AddRecord(b), Ok);
+        ASSERT_EQ(logger.AddRecord("tail"), Ok);
+        ASSERT_EQ(logger.Dump(false), Ok);
     }
     EXPECT_EQ(KL_VRXTest::LogText(File()), CreatedHeader +
                                                (fill == 10000 ? prefix + a + "\n" : "") + prefix +
@@ -83,9 +85,9 @@ TEST_F(Logger, AFileThatWouldNotOpenRefusesEverything) {
     {
         TLogger logger(LogPath);
         EXPECT_FALSE(logger.FileOpen());
-        EXPECT_EQ(logger.AddRecord("x"), 1u);
-        EXPECT_EQ(logger.Dump(true), 1u);
-        EXPECT_EQ(logger.Dump(false), 1u);
+        EXPECT_EQ(logger.AddRecord("x"), NotOpen);
+        EXPECT_EQ(logger.Dump(true), NotOpen);
+        EXPECT_EQ(logger.Dump(false), NotOpen);
     }
     EXPECT_FALSE(dir.Exists("missing"));
     EXPECT_FALSE(dir.Exists("VRXHIDLog.log"));
