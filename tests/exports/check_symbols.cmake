@@ -42,13 +42,18 @@ foreach(line IN LISTS lines)
     set(type "${CMAKE_MATCH_1}")
     set(symbol "${CMAKE_MATCH_2}")
     if(symbol MATCHES "^_Z")
-        # C++ names, local ones too: an anonymous namespace outside the
-        # project's namespaces counts as outside them.
+        # C++ names, local ones too: a helper at file scope, or in an
+        # anonymous namespace outside ours, is outside the project's
+        # namespaces. Names with two leading underscores are the compiler's
+        # and the standard headers' (__gnu_cxx, static helpers, initialisers).
         first_name("${symbol}" name)
-        if(NOT name MATCHES "^(KL_VRX|std$|__gnu_cxx$|__cxxabiv1$|TVRXHardwareController$)")
+        if(NOT name MATCHES "^(KL_VRX|std$|__|TVRXHardwareController$)"
+           AND NOT symbol MATCHES "^_Z(nw|na|dl|da)")  # <new>'s placement forms
             list(APPEND outside "${symbol}")
         endif()
-    elseif(type MATCHES "[A-Z]" AND NOT symbol MATCHES "^(DW\\.ref\\.|\\.)")
+    elseif(type MATCHES "[A-Z]" AND NOT symbol MATCHES "^(DW\\.ref\\.|\\.|__)")
+        # C names: the exports only; DW.ref, local labels and reserved names
+        # (sanitizer indicators) are the compiler's.
         if(NOT symbol IN_LIST EXPORTS)
             list(APPEND outside "${symbol}")
         endif()
