@@ -1,8 +1,10 @@
 #!/bin/sh
-# Builds the report-descriptor fuzzer with clang (libFuzzer, address and
-# undefined-behaviour sanitizers) in its own build directory and runs it for
-# a bounded time over a copy of the seed corpus.
-#   scripts/fuzz.sh [seconds]   (default 20)
+# Builds the libFuzzer targets with clang (address and undefined-behaviour
+# sanitizers) in their own build directory and runs each for a bounded time
+# over a copy of its seed corpus:
+#   report_descriptor_fuzzer  fuzz/corpus (HID report descriptors)
+#   log_decoder_fuzzer        fuzz/traffic_log_corpus (logs the library wrote)
+#   scripts/fuzz.sh [seconds]   (each; default 20)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-fuzz"
@@ -10,15 +12,25 @@ seconds=${1:-20}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKL_VRX_FUZZ=ON -DKL_VRX_WERROR=ON -DKL_VRX_BUILD_TESTS=OFF -DKL_VRX_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$build" -j2 --target report_descriptor_fuzzer
+cmake --build "$build" -j2 --target report_descriptor_fuzzer log_decoder_fuzzer
 
-# New inputs go to a scratch corpus so the checked-in seeds stay small.
-work="$build/corpus"
-mkdir -p "$work"
-cp "$root"/fuzz/corpus/* "$work"/
-start=$(date +%s)
-"$build/fuzz/report_descriptor_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
-    "$work" 2>"$build/fuzz.log" || { tail -40 "$build/fuzz.log"; exit 1; }
-end=$(date +%s)
-runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/fuzz.log")
-echo "report_descriptor_fuzzer: $runs executions in $((end - start)) s, no failure"
+# fuzz NAME SEEDS [libFuzzer options]: new inputs go to a scratch corpus so
+# the checked-in seeds stay small.
+fuzz() {
+    name=$1
+    seeds=$2
+    shift 2
+    work="$build/corpus-$name"
+    mkdir -p "$work"
+    cp "$seeds"/* "$work"/
+    start=$(date +%s)
+    "$build/fuzz/$name" -max_total_time="$seconds" -print_final_stats=1 "$@" \
+        "$work" 2>"$build/$name.log" || { tail -40 "$build/$name.log"; exit 1; }
+    end=$(date +%s)
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$name.log")
+    echo "$name: $runs executions in $((end - start)) s, no failure"
+}
+
+fuzz report_descriptor_fuzzer "$root/fuzz/corpus"
+# Room to add lines to the largest seed.
+fuzz log_decoder_fuzzer "$root/fuzz/traffic_log_corpus" -max_len=32768

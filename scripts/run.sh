@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job: builds vrxctl (Linux) when needed, then shows the simulated
-# unit (host index 0) through the real OS layer, and a bus of emulated units.
+# unit (host index 0) through the real OS layer, a bus of emulated units, the
+# traffic log of a session decoded, and watch.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -29,3 +30,21 @@ run --emulate 1,1,2 --json show 3
 echo
 echo "\$ printf 'get 1 position21\\nset 1 position21 2\\nget 1 position21\\npark 1\\n' | vrxctl --emulate 1 shell"
 printf 'get 1 position21\nset 1 position21 2\nget 1 position21\npark 1\n' | "$vrxctl" --emulate 1 shell
+
+echo
+echo "== The traffic log of a session, decoded (the log goes to the current directory)"
+logdir=$(mktemp -d)
+trap 'rm -rf "$logdir"' EXIT
+vrxctl_path=$(cd "$(dirname "$vrxctl")" && pwd)/$(basename "$vrxctl")
+echo "\$ printf 'set 1 position21 2\\nget 1 position21\\npark 1\\n' | vrxctl --emulate 1 --log shell"
+(cd "$logdir" && printf 'set 1 position21 2\nget 1 position21\npark 1\n' |
+    "$vrxctl_path" --emulate 1 --log shell)
+echo
+echo "\$ vrxctl log VRXHIDLog.log"
+(cd "$logdir" && "$vrxctl_path" log VRXHIDLog.log)
+
+echo
+echo "== watch: a line with the time whenever an element changes; Ctrl-C parks the unit and ends it"
+echo "\$ vrxctl --emulate 1 watch 1 --interval 100     (SIGINT after 1 s)"
+timeout --preserve-status -s INT 1 "$vrxctl" --emulate 1 watch 1 --interval 100
+echo "exit code $?"

@@ -4,12 +4,15 @@
 #   sanitize  g++ with address + undefined sanitizers, build/sanitize
 #             (then scripts/fuzz.sh, when present)
 #   windows   MinGW-w64 cross build, build/windows, tests under Wine
+# The linux and sanitize configurations include the suite that runs the
+# Linux backend on hidraw units emulated by umockdev (test_umockdev).
 #
 # On a fresh Debian/Ubuntu machine, run as root, it first installs what is
-# missing (MinGW-w64, Wine, clang's runtime for the fuzzer, Ninja, GoogleTest:
-# the Linux package and the sources the cross build compiles) with one
-# apt-get update; nothing else is downloaded. Exits non-zero when any step or
-# any test fails, after running everything it can.
+# missing (MinGW-w64, Wine, clang with lld and llvm for the DLL's
+# Microsoft-ABI layer and hosts, clang's runtime for the fuzzer, Ninja,
+# umockdev, GoogleTest: the Linux package and the sources the cross build
+# compiles) with one apt-get update; nothing else is downloaded. Exits non-zero
+# when any step or any test fails, after running everything it can.
 #
 #   bash scripts/test.sh                 everything
 #   bash scripts/test.sh windows         only the named steps
@@ -28,8 +31,8 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 
 install_missing() {
     local missing=() pkg
-    for pkg in g++-mingw-w64-x86-64-posix wine wine64 libclang-rt-14-dev ninja-build \
-        libgtest-dev googletest; do
+    for pkg in g++-mingw-w64-x86-64-posix wine wine64 clang lld llvm libclang-rt-14-dev ninja-build \
+        umockdev libumockdev-dev libgtest-dev googletest; do
         installed "$pkg" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -87,10 +90,15 @@ start_wine() {
 # ---- One configuration ------------------------------------------------------------------------
 
 run_config() {
-    local preset=$1 start=$SECONDS log="build/$1/ctest.log"
+    local preset=$1 start=$SECONDS log="build/$1/ctest.log" options=()
+    # The hidraw suite must not drop out unnoticed where it is meant to run.
+    if [ "$preset" = linux ] || [ "$preset" = sanitize ]; then
+        options+=(-DKL_VRX_REQUIRE_UMOCKDEV=ON)
+    fi
     echo
     echo "== [$preset] configure and build"
-    if ! cmake --preset "$preset" >/dev/null || ! cmake --build --preset "$preset" -j "$jobs"; then
+    if ! cmake --preset "$preset" ${options[@]+"${options[@]}"} >/dev/null ||
+        ! cmake --build --preset "$preset" -j "$jobs"; then
         failures+=("$preset: build")
         summaries+=("$preset: BUILD FAILED after $((SECONDS - start)) s")
         return 0

@@ -34,19 +34,63 @@
 // information of the tree is part of the interface too: a host obtains
 // KLSYS_IVRX with dynamic_cast.
 //
+// Two layouts. KL_VRX.dll follows the Microsoft C++ ABI on Windows, whoever
+// builds the host: one virtual-table entry for the destructor (the scalar
+// deleting destructor) and Microsoft's type information. The Linux shared
+// library, and the static library (KL_VRX::static) with GCC or MinGW, follow
+// the Itanium C++ ABI: two entries for the destructor (complete object, then
+// deleting) and GCC's type information.
+//
 // Virtual-table slots (pointer-sized entries, counted from 0):
 //
-//   operation                         GCC / MinGW (Itanium)   MSVC
-//   GetPositionCount..GetLastErrorText   0..13                 0..13
-//   ~KL_IVRX                             14 (complete object)  14 (scalar deleting)
-//                                        15 (deleting)
-//   GetModelFamily..SetLogDumpFlag       16..28                15..27
-//   GetDeviceCount..SetPosition19        29..33                28..32
+//   entry                   Microsoft   Itanium
+//   GetPositionCount             0          0
+//   GetPosition21                1          1
+//   SetPosition21                2          2
+//   GetPosition20                3          3
+//   SetPosition20                4          4
+//   GetPosition22                5          5
+//   SetPosition22                6          6
+//   GetPosition23                7          7
+//   SetPosition23                8          8
+//   SetState224                  9          9
+//   SetState18                  10         10
+//   GetPosition24               11         11
+//   SetPosition24               12         12
+//   GetLastErrorText            13         13
+//   ~KL_IVRX                    14         14, 15
+//   GetModelFamily              15         16
+//   GetPosition19Family2        16         17
+//   GetHostValue                17         18
+//   SetHostValue                18         19
+//   GetFixedValue               19         20
+//   SetPosition20Callback       20         21
+//   SetPosition21Callback       21         22
+//   GetDeviceInfo               22         23
+//   GetDeviceNumber             23         24
+//   GetLogging                  24         25
+//   SetLogging                  25         26
+//   GetLogDumpFlag              26         27
+//   SetLogDumpFlag              27         28
+//   GetDeviceCount              28         29
+//   Open                        29         30
+//   Close                       30         31
+//   GetPosition19               31         32
+//   SetPosition19               32         33
 //
-// GCC and MinGW give a virtual destructor two slots, so the eighteen
-// operations from GetModelFamily on sit one slot further than in an MSVC
-// build of this header, which gives the destructor one. A host must be built
-// with a compiler of the same ABI as the library it loads.
+// KL_IVRXCallback has one entry, OnChanged, at slot 0 in both.
+//
+// GCC and MinGW clang hosts of KL_VRX.dll. On Windows this header declares
+// the Microsoft layout for every compiler unless KL_VRX_STATIC is defined
+// (KL_VRX::static defines it for its users): GCC then sees a private
+// placeholder in slot 14 and protected, non-virtual destructors, so the
+// slots above match the DLL's objects and `delete` on an interface does not
+// compile. Such a host deletes with DeleteVRX, reaches KL_IVRX2 with GetVRX2
+// and KLSYS_IVRX with static_cast from that result; it never applies
+// dynamic_cast or typeid to the library's objects (GCC reads its own type
+// information, which they do not carry), and the DLL treats the host's own
+// implementations of the interfaces as foreign (DeleteVRX: 513, GetVRX2:
+// null).
 #ifndef KL_VRX_KL_VRX_H
 #define KL_VRX_KL_VRX_H
 
@@ -61,6 +105,11 @@
 #else
 #define KL_VRX_CALL
 #define KL_VRX_API
+#endif
+
+// GCC or MinGW clang compiling for KL_VRX.dll: the Microsoft layout (above).
+#if defined(_WIN32) && !defined(_MSC_VER) && !defined(KL_VRX_STATIC) && !defined(KL_VRX_BUILDING)
+#define KL_VRX_DLL_LAYOUT_FOR_GCC 1
 #endif
 
 namespace KL_VRXSDK {
@@ -143,7 +192,19 @@ class KL_IVRX {
     // Parks and closes an open real unit and releases the controller's
     // resources. Destroying through this destructor (or DeleteVRX) frees the
     // object inside the library; never free it by other means.
+#if defined(KL_VRX_DLL_LAYOUT_FOR_GCC)
+  private:
+    // Slot 14: the DLL's scalar deleting destructor, which GCC cannot
+    // declare. Never called through this header.
+    virtual void* ScalarDeletingDestructor(unsigned int) {
+        return this;
+    }
+
+  protected:
+    ~KL_IVRX() {}
+#else
     virtual ~KL_IVRX() {}
+#endif
 };
 
 // Further operations of every controller; obtained with GetVRX2.
@@ -183,6 +244,11 @@ class KL_IVRX2 : public KL_IVRX {
     // and after a failed transfer. Always 0.
     virtual uint32_t GetLogDumpFlag(uint8_t* flag) = 0;
     virtual uint32_t SetLogDumpFlag(uint8_t flag) = 0;
+
+#if defined(KL_VRX_DLL_LAYOUT_FOR_GCC)
+  protected:
+    ~KL_IVRX2() {}
+#endif
 };
 
 // System operations: counting, opening and closing units of the family.
@@ -207,6 +273,11 @@ class KLSYS_IVRX : public KL_IVRX2 {
     // Moves the register-19 element to 0 or 1; family 1 only (family 2:
     // 512). 0, 2, 5 or 512.
     virtual uint32_t SetPosition19(uint32_t position) = 0;
+
+#if defined(KL_VRX_DLL_LAYOUT_FOR_GCC)
+  protected:
+    ~KLSYS_IVRX() {}
+#endif
 };
 
 }  // namespace KL_VRXSDK

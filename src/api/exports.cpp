@@ -7,12 +7,15 @@
 #include <new>
 
 #include "KL_VRX/KL_VRX.h"
+#include "api/export_texts.h"
 #include "api/host_units.h"
 #include "api/process_last_error.h"
 #include "controller/controller_status.h"
 #include "controller/hardware_controller.h"
 #include "protocol/command_catalogue.h"
 
+using KL_VRXApi::CreateOutOfMemoryText;
+using KL_VRXApi::DeleteRefusedText;
 using KL_VRXApi::SetProcessLastError;
 using KL_VRXController::Code;
 using KL_VRXController::VRXStatus;
@@ -58,7 +61,7 @@ KL_VRX_API KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex) {
         }
         return controller.release();
     } catch (const std::bad_alloc&) {
-        SetProcessLastError("Out of memory while creating the VRX controller.");
+        SetProcessLastError(CreateOutOfMemoryText);
     } catch (...) {
         SetProcessLastError("Unexpected error while creating the VRX controller.");
     }
@@ -76,7 +79,7 @@ KL_VRX_API uint32_t KL_VRX_CALL DeleteVRX(KL_IVRX* vrx) {
     // implementation of the interface belongs to whoever made it.
     auto* controller = dynamic_cast<TVRXHardwareController*>(vrx);
     if (controller == nullptr) {
-        SetProcessLastError("Couldn't delete VRX object: Invalid pointer!");
+        SetProcessLastError(DeleteRefusedText);
         return Code(VRXStatus::InvalidPointer);
     }
     delete controller;

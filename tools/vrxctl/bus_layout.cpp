@@ -2,21 +2,7 @@
 
 #include <sstream>
 
-namespace {
-
-bool ParseUnsigned(const std::string& text, unsigned& value) {
-    if (text.empty() || text.size() > 9)
-        return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return true;
-}
-
-}  // namespace
+#include "decimal.h"
 
 std::optional<std::vector<TEmulatedUnitLayout>> ParseBusLayout(const std::string& spec,
                                                                std::string& error) {
@@ -29,16 +15,21 @@ std::optional<std::vector<TEmulatedUnitLayout>> ParseBusLayout(const std::string
         TEmulatedUnitLayout unit{0, 2};
         const auto colon = item.find(':');
         const std::string family = item.substr(0, colon);
-        if (!ParseUnsigned(family, unit.family) || (unit.family != 1 && unit.family != 2)) {
+        const auto familyNumber = ParseUnsigned(family);
+        if (!familyNumber || (*familyNumber != 1 && *familyNumber != 2)) {
             error = "unit \"" + item + "\": the family must be 1 or 2";
             return std::nullopt;
         }
+        unit.family = *familyNumber;
         if (colon != std::string::npos) {
             const std::string mode = item.substr(colon + 1);
-            if (mode.rfind("mode", 0) != 0 || !ParseUnsigned(mode.substr(4), unit.launchMode)) {
+            const auto launchMode =
+                mode.rfind("mode", 0) == 0 ? ParseUnsigned(mode.substr(4)) : std::nullopt;
+            if (!launchMode) {
                 error = "unit \"" + item + "\": the launch mode is written mode<N>, e.g. 1:mode1";
                 return std::nullopt;
             }
+            unit.launchMode = *launchMode;
         }
         units.push_back(unit);
     }

@@ -36,3 +36,9 @@ const TElement* FindElement(const std::string& name) {
             return element;
     return nullptr;
 }
+
+bool ReadsOnFamily(const TElement& element, uint32_t family) {
+    // Register 19 has one reading per family; the other family's is fixed.
+    return element.get != nullptr &&
+           (family == 0 || (element.families & (1u << (family - 1))) != 0);
+}

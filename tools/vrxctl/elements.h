@@ -20,3 +20,7 @@ const TElement* FindElement(const std::string& name);
 
 // All elements, in the order `show` prints them; ends with a null name.
 const TElement* Elements();
+
+// Whether element can be read and its reading means something on a unit of
+// the model family (0: not known, every readable element).
+bool ReadsOnFamily(const TElement& element, uint32_t family);

@@ -7,12 +7,13 @@
 
 #include "KL_VRX/emulator.h"
 #include "bus_layout.h"
+#include "command_line.h"
 #include "elements.h"
 #include "session.h"
 
 namespace {
 
-const char* const HelpText = R"(usage: vrxctl [options] SUBCOMMAND [ARGUMENTS]
+const char* const HelpText = R"(usage: vrxctl [OPTIONS] SUBCOMMAND [ARGUMENTS] [OPTIONS]
 
 Controls VRX units through the KL_VRX library. Host index 0 is always the
 simulated unit; 1..N1 are family-1 units and N1+1.. family-2 units.
@@ -27,6 +28,17 @@ subcommands:
   set INDEX ELEMENT VALUE   moves an element (API value) and waits until the
                             unit reports it
   park INDEX                parks the unit (state 18 back to 127) and closes it
+  watch INDEX [ELEMENT...]  reads the elements (all readable ones by default)
+                            every --interval and prints a line with the time
+                            whenever one changes; Ctrl-C or SIGTERM ends it,
+                            parking and closing the unit (exit code 0)
+  log FILE                  decodes a traffic log (VRXHIDLog.log): one line per
+                            exchange (line, tick, thread, command, value, echo,
+                            time from send to answer, empty reads), devices
+                            opened and closed, then a summary per command.
+                            Marks: !! a failure, ?? a line that cannot be
+                            parsed or an exchange not all in the log. Block
+                            data is shown in hexadecimal, as the log has it
   shell                     reads subcommands from standard input, one a line,
                             against the same library state and open units
                             ('#' starts a comment; quit or end of input ends)
@@ -45,11 +57,16 @@ options:
   --log            switch the traffic log on (C:\VRXHIDLog.log: VRXHIDLog.log in
                    the current directory outside Windows)
   --log-dump       hold log records in memory until a failure, open or close
-  --json           machine-readable output: one JSON object per result
+  --json           machine-readable output: one JSON object per result (log:
+                   per entry, then one for the summary)
+  --interval MS    watch: milliseconds between two readings (default 200)
+  --version        the version of vrxctl and of the library
   -h, --help       this text
+  --               ends the options: every later argument is a word
+Options may stand before or after the subcommand.
 
 exit codes:
-  0 success   1 a unit operation failed   2 bad arguments
+  0 success   1 a unit operation failed   2 bad arguments, or not a traffic log
   3 the unit count failed   4 the unit for the host index could not be opened
 Failures print the library's status and text on stderr.
 )";
@@ -111,43 +128,33 @@ std::string EmulatedOpenNote(const std::vector<KL_VRXEmu::TEmulatedUnit*>& units
 }  // namespace
 
 int main(int argc, char** argv) {
-    TSessionOptions options;
-    std::string emulate;
-    bool emulated = false;
-    std::vector<std::string> words;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (!words.empty()) {
-            words.push_back(arg);
-        } else if (arg == "-h" || arg == "--help") {
-            PrintHelp();
-            return 0;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--log") {
-            options.log = true;
-        } else if (arg == "--log-dump") {
-            options.logDump = true;
-        } else if (arg == "--emulate" || arg.rfind("--emulate=", 0) == 0) {
-            if (arg == "--emulate" && i + 1 >= argc) {
-                return UsageError("--emulate needs a SPEC");
-            }
-            emulate = arg == "--emulate" ? argv[++i] : arg.substr(10);
-            emulated = true;
-        } else if (arg.rfind("-", 0) == 0 && arg.size() > 1 && !(arg[1] >= '0' && arg[1] <= '9')) {
-            return UsageError("unknown option " + arg);
-        } else {
-            words.push_back(arg);
-        }
+    std::string error;
+    const auto line = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!line)
+        return UsageError(error);
+    if (line->help) {
+        PrintHelp();
+        return 0;
     }
-    if (words.empty()) {
+    if (line->version) {
+        std::cout << "vrxctl (KL_VRX) " << VRXCTL_VERSION << "\n";
+        return 0;
+    }
+    if (line->words.empty())
         return UsageError("no subcommand");
-    }
+    const std::vector<std::string>& words = line->words;
+    TSessionOptions options;
+    options.json = line->json;
+    options.log = line->log;
+    options.logDump = line->logDump;
+    if (line->intervalMs)
+        options.watchIntervalMs = *line->intervalMs;
+    const bool emulated = line->emulated;
+    const std::string& emulate = line->emulate;
 
     std::unique_ptr<KL_VRXEmu::TEmulatedBus> bus;
     std::vector<KL_VRXEmu::TEmulatedUnit*> units;
     if (emulated) {
-        std::string error;
         const auto spec = ParseBusLayout(emulate, error);
         if (!spec) {
             return UsageError(error);

@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <iostream>
 
+#include "decimal.h"
 #include "elements.h"
+#include "log_report.h"
 #include "output.h"
 
 using KL_VRXSDK::KL_IVRX;
@@ -15,49 +17,16 @@ namespace {
 // up to 25 s for the unit to report it.
 constexpr unsigned ParkSecondsAtMost = 31;
 
-bool ParseIndex(const std::string& text, int32_t& index) {
-    if (text.empty() || text.size() > 10)
-        return false;
-    size_t i = text[0] == '-' ? 1 : 0;
-    if (i == text.size())
-        return false;
-    int64_t value = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9')
-            return false;
-        value = value * 10 + (text[i] - '0');
-    }
-    if (text[0] == '-')
-        value = -value;
-    if (value < INT32_MIN || value > INT32_MAX)
-        return false;
-    index = static_cast<int32_t>(value);
-    return true;
-}
-
-bool ParseValue(const std::string& text, uint32_t& value) {
-    if (text.empty() || text.size() > 10)
-        return false;
-    uint64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        number = number * 10 + static_cast<uint64_t>(c - '0');
-    }
-    if (number > UINT32_MAX)
-        return false;
-    value = static_cast<uint32_t>(number);
-    return true;
-}
-
 }  // namespace
 
 int UsageError(const std::string& message) {
     std::cerr
         << "vrxctl: " << message << "\n"
-        << "usage: vrxctl [--emulate SPEC] [--log] [--log-dump] [--json] SUBCOMMAND [ARGS]\n"
+        << "usage: vrxctl [OPTIONS] SUBCOMMAND [ARGS] [OPTIONS]\n"
         << "  subcommands: list | show INDEX | get INDEX ELEMENT | set INDEX ELEMENT VALUE |\n"
-        << "               park INDEX | shell      (vrxctl --help explains each)\n";
+        << "               park INDEX | watch INDEX [ELEMENT...] | log FILE | shell\n"
+        << "  options: --emulate SPEC --log --log-dump --json --interval MS --version\n"
+        << "  (vrxctl --help explains each)\n";
     return ExitUsage;
 }
 
@@ -72,29 +41,41 @@ int TSession::Run(const std::vector<std::string>& words) {
     if (words.empty())
         return UsageError("no subcommand");
     const std::string& command = words[0];
-    int32_t index = 0;
     if (command == "list" && words.size() == 1)
         return List();
     if (command == "list")
         return UsageError("list takes no argument");
-    if (command != "show" && command != "get" && command != "set" && command != "park")
+    if (command == "log") {
+        if (words.size() != 2)
+            return UsageError("log takes one file, a traffic log (VRXHIDLog.log)");
+        return DecodeLog(words[1]);
+    }
+    if (command != "show" && command != "get" && command != "set" && command != "park" &&
+        command != "watch")
         return UsageError("unknown subcommand \"" + command + "\"");
-    if (words.size() < 2 || !ParseIndex(words[1], index))
+    const auto index = words.size() >= 2 ? ParseSigned(words[1]) : std::nullopt;
+    if (!index)
         return UsageError(command + " needs a host index (0 is the simulated unit)");
+    if (command == "watch")
+        return Watch(*index, std::vector<std::string>(words.begin() + 2, words.end()));
     if (command == "show" || command == "park") {
         if (words.size() != 2)
             return UsageError(command + " takes one host index");
-        return command == "show" ? Show(index) : Park(index);
+        return command == "show" ? Show(*index) : Park(*index);
     }
     if (command == "get") {
         if (words.size() != 3)
             return UsageError("get takes a host index and an element");
-        return Get(index, words[2]);
+        return Get(*index, words[2]);
     }
-    uint32_t value = 0;
-    if (words.size() != 4 || !ParseValue(words[3], value))
+    const auto value = words.size() == 4 ? ParseUnsigned(words[3]) : std::nullopt;
+    if (!value)
         return UsageError("set takes a host index, an element and a value (0, 1, 2, ...)");
-    return Set(index, words[2], value);
+    return Set(*index, words[2], *value);
+}
+
+int TSession::DecodeLog(const std::string& path) const {
+    return VrxctlLog::DecodeLogFile(path, options.json, std::cout, std::cerr) ? ExitOk : ExitUsage;
 }
 
 void TSession::Print(const TRecord& record) const {
@@ -213,9 +194,7 @@ int TSession::Show(int32_t hostIndex) {
         return Failed("reading the position count", status, vrx);
     record.Number("positionCount", value);
     for (const TElement* element = Elements(); element->name != nullptr; ++element) {
-        // Register 19 has one reading per family; the other family's is fixed.
-        if (element->get == nullptr ||
-            (family != 0 && (element->families & (1u << (family - 1))) == 0))
+        if (!ReadsOnFamily(*element, family))
             continue;
         value = 0;
         status = (vrx->*element->get)(&value);

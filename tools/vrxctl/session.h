@@ -10,11 +10,13 @@
 
 #include "KL_VRX/KL_VRX.h"
 
+class TWatchClock;
+
 // Exit codes (documented in the README and in --help).
 enum VrxctlExit : int {
     ExitOk = 0,
     ExitOperationFailed = 1,  // a unit operation returned a nonzero status
-    ExitUsage = 2,            // bad arguments
+    ExitUsage = 2,            // bad arguments, or a file that is not a traffic log
     ExitCountFailed = 3,      // the unit count failed
     ExitOpenFailed = 4,       // the controller for the host index could not be created
 };
@@ -30,6 +32,10 @@ struct TSessionOptions {
     // created, when creating it may wait for units to change launch mode
     // (5 s each); empty when it will not wait.
     std::function<std::string(int32_t hostIndex)> openNote;
+    // watch: the pause between two readings, and the clock (null: the wall
+    // clock and real sleeps).
+    uint32_t watchIntervalMs = 200;
+    TWatchClock* watchClock = nullptr;
 };
 
 class TSession {
@@ -50,6 +56,8 @@ class TSession {
     int Get(int32_t hostIndex, const std::string& element);
     int Set(int32_t hostIndex, const std::string& element, uint32_t value);
     int Park(int32_t hostIndex);
+    int Watch(int32_t hostIndex, const std::vector<std::string>& names);
+    int DecodeLog(const std::string& path) const;
 
     // The open controller for hostIndex, created on first use; null on failure
     // (reported, exitCode set).

@@ -1,0 +1,78 @@
+// Counting units and creating controllers on hidraw nodes: both families,
+// both launch modes, and a mouse that is never taken for a unit.
+#include <iterator>
+
+#include "umockdev/host_fixture.h"
+
+namespace {
+
+using namespace KL_VRXTest;
+using KL_VRXSDK::KLSYS_IVRX;
+
+// Counting reads sysfs only: no node is opened and nothing waits.
+TEST_F(HidrawHost, CountsUnitsOfBothFamiliesInBothLaunchModesButNotTheMouse) {
+    EXPECT_EQ(Count(), 1u);  // the simulated unit alone
+    TFakeUnit& first = bed.PlugUnit(1);
+    bed.PlugMouse();
+    TFakeUnit* units[] = {&first, &bed.PlugUnit(2), &bed.PlugUnit(1, 1), &bed.PlugUnit(2, 1)};
+    EXPECT_EQ(Count(), 5u);
+    for (TFakeUnit* unit : units)
+        EXPECT_EQ(unit->Opens(), 0u);
+    EXPECT_EQ(clock.Now(), 0u);
+}
+
+// Host indices: 1 and 2 the family-1 units in node order, 3 the family-2
+// one. Creating opens that unit alone, reads its report lengths from its own
+// descriptor (64-byte reports in family 1, 32-byte ones in family 2) and
+// runs the full start-up on it.
+TEST_F(HidrawHost, CreatingOpensTheNamedUnitAndStartsItUp) {
+    TFakeUnit& first = bed.PlugUnit(1);
+    bed.PlugMouse();
+    TFakeUnit& family2 = bed.PlugUnit(2);
+    // The sysfs entry has no report_descriptor: the lengths come from HIDIOCGRDESC.
+    TFakeUnit& second = bed.PlugUnit(1, 2, false);
+    const struct {
+        int32_t hostIndex;
+        TFakeUnit* unit;
+        uint32_t positions;
+    } rows[] = {{1, &first, 3}, {2, &second, 3}, {3, &family2, 4}};
+
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.hostIndex);
+        TFakeUnit& unit = *row.unit;
+        unsigned opensBefore[std::size(rows)];
+        for (size_t i = 0; i < std::size(rows); ++i)
+            opensBefore[i] = rows[i].unit->Opens();
+        TVRX vrx = Create(row.hostIndex);
+        ASSERT_TRUE(vrx) << GetLastVRXDLLError();
+        for (size_t i = 0; i < std::size(rows); ++i)
+            EXPECT_EQ(rows[i].unit->Opens() - opensBefore[i], rows[i].unit == &unit ? 1u : 0u);
+        uint32_t family = 0;
+        uint32_t positions = 0;
+        EXPECT_EQ(GetVRX2(vrx.get())->GetModelFamily(&family), 0u);
+        EXPECT_EQ(family, unit.Family());
+        EXPECT_EQ(vrx->GetPositionCount(&positions), 0u);
+        EXPECT_EQ(positions, row.positions);
+
+        // Register 18 read, 33 with 15 awaited on 18, 34 with 1 awaited on 19.
+        const auto received = unit.Received();
+        ASSERT_EQ(received.size(), 7u);
+        EXPECT_EQ(received[0], Message(unit, 18));
+        EXPECT_EQ(received[1], Message(unit, 33, 15));
+        EXPECT_EQ(received[2], Message(unit, 18));
+        EXPECT_EQ(received[4], Message(unit, 34, 1));
+        EXPECT_EQ(received[6], Message(unit, 19));
+        EXPECT_EQ(unit.Register(18), 15);
+        EXPECT_EQ(unit.Register(19), 1);
+
+        // Block replies reach the host with their data from byte 2 on.
+        uint32_t info[3] = {};
+        uint32_t number = 0;
+        EXPECT_EQ(GetVRX2(vrx.get())->GetDeviceInfo(&info[0], &info[1], &info[2]), 0u);
+        EXPECT_EQ(GetVRX2(vrx.get())->GetDeviceNumber(&number), 0u);
+        EXPECT_THAT(info, ::testing::ElementsAre(1u, 2u, 3u));
+        EXPECT_EQ(number, 12345678u);
+    }
+}
+
+}  // namespace
