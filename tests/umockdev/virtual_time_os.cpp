@@ -1,6 +1,6 @@
 #include "umockdev/virtual_time_os.h"
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 
 namespace KL_VRXTest {
 
@@ -11,13 +11,13 @@ using namespace KL_VRXOS;
 // then passes on the virtual clock, 5 ms per empty read, without real waits.
 TVirtualTimeOs::TVirtualTimeOs(TVirtualClock& clock)
     : TForwardingOs(real), clock(clock), real("/sys", "/dev", 0) {
-    ResetLibraryState();
+    KL_VRXState::ResetLibraryState();
     SetActiveOs(this);
 }
 
 TVirtualTimeOs::~TVirtualTimeOs() {
     // Unbind through this object while it is still the active OS.
-    ResetLibraryState();
+    KL_VRXState::ResetLibraryState();
     SetActiveOs(nullptr);
 }
 
