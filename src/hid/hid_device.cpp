@@ -65,9 +65,11 @@ TransportStatus THIDDevice::OpenDevicePath(std::string path) {
     // Every open is dumped with its header, whatever the dump flag says, so
     // the file shows where each session on a unit began.
     if (logger) {
-        logger->AddRecord((opened ? "***Succeeded trying to open device at path: "
-                                  : "***Failed trying to open device at path: ") +
-                          path);
+        logger->Record([&](KL_VRXLog::TLogLine& line) {
+            line << (opened ? "***Succeeded trying to open device at path: "
+                            : "***Failed trying to open device at path: ")
+                 << path;
+        });
         logger->Dump(true);
     }
     return opened ? TransportStatus::Success : TransportStatus::DeviceNotFound;
@@ -93,6 +95,8 @@ TransportStatus THIDDevice::ReadReportLengths() {
     if (api.HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
         inputReportLength = caps.InputReportByteLength;
         outputReportLength = caps.OutputReportByteLength;
+        inputReport.Reserve(inputReportLength);
+        outputReport.Reserve(outputReportLength);
     } else {
         state.lastApiError = os.GetLastError();
         status = TransportStatus::DeviceNotFound;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "hid/report_buffer.h"
 #include "hid/transport_status.h"
 #include "os/win_types.h"
 
@@ -36,8 +37,9 @@ class THIDDevice {
     TransportStatus OpenUnitByIndex(uint16_t vendorId, uint16_t productId, uint32_t index);
     // Closes any open handle, then opens path. Success or DeviceNotFound.
     TransportStatus OpenDevicePath(std::string path);
-    // Reads the report lengths from the HID capabilities. Success (also on a
-    // closed device, lengths unchanged) or DeviceNotFound.
+    // Reads the report lengths from the HID capabilities and makes room for
+    // reports of those lengths. Success (also on a closed device, lengths
+    // unchanged) or DeviceNotFound.
     TransportStatus ReadReportLengths();
     // Closes the handle (no-op when closed). The lengths stay.
     void CloseDevice();
@@ -77,6 +79,10 @@ class THIDDevice {
     KL_VRXOS::HANDLE handle;
     uint32_t inputReportLength;
     uint32_t outputReportLength;
+    // Where each report is padded before it goes out and lands when it comes
+    // in; sized by ReadReportLengths.
+    TReportBuffer outputReport;
+    TReportBuffer inputReport;
     uint8_t logDumpFlag;
     std::string logPath;
     std::unique_ptr<KL_VRXLog::TLogger> logger;

@@ -1,9 +1,9 @@
-// THIDDevice's report output and input, with their log records.
+// THIDDevice's report output and input, with their log records. The report
+// goes through the device's own buffers, sized when the unit opened, and each
+// record is formatted straight into the logger's chunk: a transfer allocates
+// nothing, with or without the log.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "hid/hid_binding.h"
 #include "hid/hid_device.h"
@@ -14,28 +14,9 @@ namespace KL_VRXHid {
 
 using namespace KL_VRXOS;
 using KL_VRXLog::TLogger;
+using KL_VRXLog::TLogLine;
 
 namespace {
-
-// "%02X " for each byte: the lists of the log records, each ending in a blank.
-std::string HexList(const uint8_t* bytes, uint32_t count) {
-    std::string text;
-    text.reserve(count * 3u);
-    char item[4];
-    for (uint32_t i = 0; i < count; ++i) {
-        std::snprintf(item, sizeof item, "%02X ", static_cast<unsigned>(bytes[i]));
-        text += item;
-    }
-    return text;
-}
-
-// The report as characters, up to its first zero byte and never past the
-// count just logged: what a failure record shows of the bytes.
-std::string RawText(const std::vector<uint8_t>& report, uint32_t count) {
-    const size_t limit = std::min<size_t>(count, report.size());
-    const auto* begin = reinterpret_cast<const char*>(report.data());
-    return std::string(begin, strnlen(begin, limit));
-}
 
 // After each record of a successful step: straight to the file unless the
 // device holds its records back for the next failure.
@@ -50,15 +31,19 @@ void FailureDump(TLogger& logger, uint8_t logDumpFlag) {
     logger.Dump(logDumpFlag != 0);
 }
 
-// The record of a failed transfer. verb is "Send"/"Read", unit "written"/"read".
-std::string FailureRecord(const char* verb, const char* unit, uint32_t error, uint32_t count,
-                          const std::vector<uint8_t>& report) {
-    std::string text = std::string("    ") + verb +
-                       " failed. WinAPI Err: " + std::to_string(static_cast<int32_t>(error));
-    if (count == 0)
-        return text + "    No bytes " + unit + ".";
-    return text + "    " + std::to_string(count) + "    bytes " + unit + ": " +
-           RawText(report, count);
+// The record of a failed transfer. verb is "Send"/"Read", unit
+// "written"/"read"; the report's bytes show as characters, up to the first
+// zero byte and never past the count (nor the report's size).
+void AddFailureRecord(TLogger& logger, const char* verb, const char* unit, uint32_t error,
+                      uint32_t count, const uint8_t* report, uint32_t size) {
+    logger.Record([&](TLogLine& line) {
+        line << "    " << verb << " failed. WinAPI Err: " << static_cast<int32_t>(error);
+        if (count == 0)
+            line << "    No bytes " << unit << ".";
+        else
+            line << "    " << count << "    bytes " << unit << ": "
+                 << TLogLine::RawText{report, std::min(count, size)};
+    });
 }
 
 }  // namespace
@@ -71,30 +56,36 @@ TransportStatus THIDDevice::WriteReport(const uint8_t* data, uint32_t& length) {
         return TransportStatus::SendFailed;
     }
     if (logger) {
-        std::string record = " Attempting to send to device: ";
-        record += length == 0 ? "Empty Buffer" : HexList(data, length);
-        if (logger->AddRecord(std::move(record)) != KL_VRXLog::LogStatus::Success)
+        const auto attempt = logger->Record([&](TLogLine& line) {
+            line << " Attempting to send to device: ";
+            if (length == 0)
+                line << "Empty Buffer";
+            else
+                line << TLogLine::Hex{data, length};
+        });
+        if (attempt != KL_VRXLog::LogStatus::Success)
             return TransportStatus::LogFileFailed;
         PromptDump(*logger, logDumpFlag);
     }
     if (length > outputReportLength)
         return TransportStatus::SendFailed;
 
-    std::vector<uint8_t> report(outputReportLength, 0);
+    uint8_t* const report = outputReport.Zeroed(outputReportLength);
     if (length > 0)
-        std::memcpy(report.data(), data, length);
+        std::memcpy(report, data, length);
     auto& os = Os();
-    if (os.WriteFile(handle, report.data(), outputReportLength, &length, nullptr)) {
+    if (os.WriteFile(handle, report, outputReportLength, &length, nullptr)) {
         if (logger) {
-            logger->AddRecord("    Send succeeded. Bytes read by device: " +
-                              std::to_string(length));
+            logger->Record([&](TLogLine& line) {
+                line << "    Send succeeded. Bytes read by device: " << length;
+            });
             PromptDump(*logger, logDumpFlag);
         }
         return TransportStatus::Success;
     }
     apiError = os.GetLastError();
     if (logger) {
-        logger->AddRecord(FailureRecord("Send", "written", apiError, length, report));
+        AddFailureRecord(*logger, "Send", "written", apiError, length, report, outputReportLength);
         FailureDump(*logger, logDumpFlag);
     }
     return TransportStatus::SendFailed;
@@ -112,24 +103,25 @@ TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
         PromptDump(*logger, logDumpFlag);
     }
 
-    std::vector<uint8_t> received(inputReportLength, 0);
+    uint8_t* const received = inputReport.Zeroed(inputReportLength);
     if (length > 0)
         std::memset(buffer, 0, length);
     uint32_t count = 0;
     auto& os = Os();
-    if (os.ReadFile(handle, received.data(), inputReportLength, &count, nullptr)) {
+    if (os.ReadFile(handle, received, inputReportLength, &count, nullptr)) {
         // The count comes from the system; the copy never trusts it further
         // than the receive buffer or the caller's buffer.
-        const size_t copied = std::min<size_t>({length, count, received.size()});
+        const size_t copied = std::min<size_t>({length, count, inputReportLength});
         if (copied > 0)
-            std::memcpy(buffer, received.data(), copied);
+            std::memcpy(buffer, received, copied);
         length = count;
         if (count == 0)
             return TransportStatus::Success;
         if (logger) {
-            logger->AddRecord(
-                "    Read succeeded. Bytes read by device: " + std::to_string(count) + " Buffer: " +
-                HexList(received.data(), std::min<uint32_t>(count, inputReportLength)));
+            logger->Record([&](TLogLine& line) {
+                line << "    Read succeeded. Bytes read by device: " << count
+                     << " Buffer: " << TLogLine::Hex{received, std::min(count, inputReportLength)};
+            });
             PromptDump(*logger, logDumpFlag);
         }
         return TransportStatus::Success;
@@ -137,7 +129,7 @@ TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
     length = count;
     apiError = os.GetLastError();
     if (logger) {
-        logger->AddRecord(FailureRecord("Read", "read", apiError, count, received));
+        AddFailureRecord(*logger, "Read", "read", apiError, count, received, inputReportLength);
         FailureDump(*logger, logDumpFlag);
     }
     return TransportStatus::ReadFailed;

@@ -9,6 +9,9 @@ namespace KL_VRXLog {
 
 namespace {
 
+// Room past the chunk limit for the record that crosses it.
+constexpr size_t RecordRoom = 1024;
+
 // The local time now as "YYYY-MM-DD HH-MM-SS": hyphens in the time too, so
 // the stamp can also serve in a file name.
 std::string LogTimestamp() {
@@ -26,6 +29,11 @@ TLogger::TLogger(const std::string& path) : fileOpen(0), chunkLimit(DefaultChunk
     if (stream && stream->Good()) {
         fileOpen = 1;
         stream->Write(header);
+        // Each chunk holds up to the limit and the record that crosses it;
+        // made that large now, records never grow them (reports up to a few
+        // hundred bytes: longer ones grow them once).
+        currentChunk.reserve(chunkLimit + RecordRoom);
+        previousChunk.reserve(chunkLimit + RecordRoom);
     }
 }
 
@@ -33,27 +41,26 @@ TLogger::TLogger(const std::string& path) : fileOpen(0), chunkLimit(DefaultChunk
 // still be adding to it; the stream's destructor writes its buffer out.
 TLogger::~TLogger() = default;
 
-LogStatus TLogger::AddRecord(std::string message) {
-    std::lock_guard<std::mutex> guard(lock);
-    if (!fileOpen)
-        return LogStatus::FileNotOpen;
-    // The tick count is shown signed ("%d"), so after 24.8 days of uptime it
-    // reads negative; the thread id is a plain decimal, as _itoa writes it.
+// The tick count is shown signed ("%d"), so after 24.8 days of uptime it
+// reads negative; the thread id is a plain decimal, as _itoa writes it.
+TLogLine TLogger::StartLineLocked() {
     auto& os = KL_VRXOS::Os();
-    const int tick = static_cast<int>(os.GetTickCount());
-    const int threadId = static_cast<int>(os.GetCurrentThreadId());
-    char prefix[64];
-    std::snprintf(prefix, sizeof prefix, "%d : Time: %d  ", threadId, tick);
-    currentChunk += prefix;
-    currentChunk += message;
+    const auto tick = static_cast<int32_t>(os.GetTickCount());
+    const auto threadId = static_cast<int32_t>(os.GetCurrentThreadId());
+    TLogLine line(currentChunk);
+    line << threadId << " : Time: " << tick << "  ";
+    return line;
+}
+
+void TLogger::EndLineLocked() {
     currentChunk += '\n';
     // Bounds the memory between rare dumps: only the latest full chunk and
-    // the lines after it survive until the next dump.
+    // the lines after it survive until the next dump. The two chunks trade
+    // places, so their storage is reused rather than made anew.
     if (currentChunk.size() > chunkLimit) {
         previousChunk.swap(currentChunk);
         currentChunk.clear();
     }
-    return LogStatus::Success;
 }
 
 LogStatus TLogger::Dump(bool withHeader) {

@@ -5,12 +5,14 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
+#include "log/log_line.h"
 #include "os/text_file.h"
 
 namespace KL_VRXLog {
 
-// What AddRecord and Dump report.
+// What Record, AddRecord and Dump report.
 enum class LogStatus : uint32_t {
     Success = 0,
     FileNotOpen = 1,  // the file did not open when the logger was made
@@ -27,8 +29,15 @@ class TLogger {
     TLogger(const TLogger&) = delete;
     TLogger& operator=(const TLogger&) = delete;
 
-    // Keeps one record line. Success or FileNotOpen.
-    LogStatus AddRecord(std::string message);
+    // Keeps one record line: its prefix (thread id and tick count), then
+    // what fill(TLogLine&) writes, formatted straight into the chunk under
+    // the logger's lock. Success, or FileNotOpen (fill is not called).
+    template <typename Fill>
+    LogStatus Record(Fill&& fill);
+    // A record of one text. Success or FileNotOpen.
+    LogStatus AddRecord(std::string_view message) {
+        return Record([message](TLogLine& line) { line << message; });
+    }
     // Writes the held lines (after a dump header when withHeader). Success
     // or FileNotOpen.
     LogStatus Dump(bool withHeader);
@@ -38,6 +47,10 @@ class TLogger {
     static constexpr uint32_t DefaultChunkLimit = 10000;
 
   private:
+    // The line's prefix, and its end with the chunk rotation; under the lock.
+    TLogLine StartLineLocked();
+    void EndLineLocked();
+
     uint8_t fileOpen;
     std::unique_ptr<KL_VRXOS::TTextFile> stream;
     std::mutex lock;
@@ -45,5 +58,16 @@ class TLogger {
     std::string currentChunk;
     std::string previousChunk;
 };
+
+template <typename Fill>
+LogStatus TLogger::Record(Fill&& fill) {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!fileOpen)
+        return LogStatus::FileNotOpen;
+    TLogLine line = StartLineLocked();
+    fill(line);
+    EndLineLocked();
+    return LogStatus::Success;
+}
 
 }  // namespace KL_VRXLog

@@ -11,17 +11,19 @@ bool TTextFile::Good() const {
     return stream.is_open() && stream.good();
 }
 
+// One write per text: a file that several loggers share then gets whole
+// dumps from each, never a line torn at the stream's block boundary. The
+// CR LF copy reuses its storage from one text to the next.
 void TTextFile::Write(const std::string& text) {
     if (!stream.is_open())
         return;
-    std::string out;
-    out.reserve(text.size() + text.size() / 16 + 2);
+    converted.clear();
     for (char c : text) {
         if (c == '\n')
-            out.push_back('\r');
-        out.push_back(c);
+            converted.push_back('\r');
+        converted.push_back(c);
     }
-    stream.write(out.data(), static_cast<std::streamsize>(out.size()));
+    stream.write(converted.data(), static_cast<std::streamsize>(converted.size()));
 }
 
 void TTextFile::Flush() {

@@ -25,6 +25,7 @@ class TTextFile {
 
   private:
     std::ofstream stream;
+    std::string converted;  // the text being written, with CR LF line ends
 };
 
 }  // namespace KL_VRXOS

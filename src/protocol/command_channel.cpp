@@ -30,7 +30,10 @@ TransportStatus TVRXCommandChannel::OpenOnDevice(uint16_t vendorId, uint16_t pro
                                                  uint32_t index) {
     if (!device)
         return KL_VRXHid::ReleasedDevice();
-    return device->OpenUnitByIndex(vendorId, productId, index);
+    const TransportStatus status = device->OpenUnitByIndex(vendorId, productId, index);
+    if (status == TransportStatus::Success)
+        replyBuffer.Reserve(device->InputReportLength());
+    return status;
 }
 
 ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLength,
@@ -47,10 +50,10 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
         return lastError = ProtocolError::InsufficientBuffer;
     const uint8_t command = messageLength >= 2 ? buffer[1] : 0;
 
-    // The reply lands in buffer, so the message goes out from a copy of its own.
-    std::vector<uint8_t> message(buffer, buffer + messageLength);
+    // The reply lands in buffer, which is safe once the send has returned:
+    // the device pads the message into an output report of its own first.
     uint32_t written = messageLength;
-    if (device->SendReport(message.data(), written) != TransportStatus::Success || written == 0) {
+    if (device->SendReport(buffer, written) != TransportStatus::Success || written == 0) {
         replyCapacity = 0;
         return lastError = ProtocolError::SendFailed;
     }

@@ -8,9 +8,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "hid/hid_device.h"
+#include "hid/report_buffer.h"
 #include "protocol/protocol_error.h"
 
 namespace KL_VRXProtocol {
@@ -78,13 +78,17 @@ class TVRXCommandChannel {
     // One 2-byte message, no reply (command_channel.cpp).
     ProtocolError SendOnly(const uint8_t* message);
     // A message of 2 (register, block or poll) or 3 bytes (write) and its
-    // echoed reply, which fills reply (transactions.cpp).
+    // echoed reply, which reply then points to: the input report length in
+    // bytes, in the channel's reply buffer (transactions.cpp).
     ProtocolError Exchange(uint8_t code, const uint8_t* value, uint32_t timeout,
-                           std::vector<uint8_t>& reply, uint32_t dataBytes = 1);
+                           const uint8_t*& reply, uint32_t dataBytes = 1);
 
     std::unique_ptr<KL_VRXHid::THIDDevice> device;  // destroyed by the channel's owner
     uint32_t launchMode;
     ProtocolError lastError;
+    // Each transaction's message and reply: as long as the open unit's input
+    // report, made once, never per transaction.
+    KL_VRXHid::TReportBuffer replyBuffer;
 };
 
 }  // namespace KL_VRXProtocol

@@ -1,7 +1,6 @@
 // The four transactions the controller uses: write, register read, block
 // read, and write-then-await-state.
 #include <cstring>
-#include <vector>
 
 #include "os/os.h"
 #include "protocol/command_catalogue.h"
@@ -20,22 +19,22 @@ constexpr unsigned ConfirmingPolls = 2;
 // that length less 2 data bytes after its report ID and echo; a request for
 // more than that is refused before anything is sent.
 ProtocolError TVRXCommandChannel::Exchange(uint8_t code, const uint8_t* value, uint32_t timeout,
-                                           std::vector<uint8_t>& reply, uint32_t dataBytes) {
+                                           const uint8_t*& reply, uint32_t dataBytes) {
     if (ProtocolError check = CheckUnit(); check != ProtocolError::Success)
         return check;
     const uint32_t inputLength = device->InputReportLength();
     if (inputLength < 3 || dataBytes > inputLength - 2)
         return ProtocolError::InsufficientBuffer;
 
-    reply.assign(inputLength, 0);
-    reply[0] = VRXCommand::ReportId;
-    reply[1] = code;
+    uint8_t* const message = replyBuffer.Zeroed(inputLength);
+    reply = message;
+    message[0] = VRXCommand::ReportId;
+    message[1] = code;
     if (value != nullptr)
-        reply[2] = *value;
+        message[2] = *value;
     uint32_t capacity = inputLength;
     bool echo = false;
-    ProtocolError result =
-        Transact(reply.data(), value != nullptr ? 3 : 2, capacity, echo, timeout);
+    ProtocolError result = Transact(message, value != nullptr ? 3 : 2, capacity, echo, timeout);
     if (result == ProtocolError::Success && !echo)
         result = ProtocolError::NotEchoed;
     return result;
@@ -43,13 +42,13 @@ ProtocolError TVRXCommandChannel::Exchange(uint8_t code, const uint8_t* value, u
 
 ProtocolError TVRXCommandChannel::WriteCommand(uint8_t code, uint8_t value, uint32_t timeout) {
     lastError = ProtocolError::Success;
-    std::vector<uint8_t> reply;
+    const uint8_t* reply = nullptr;
     return lastError = Exchange(code, &value, timeout, reply);
 }
 
 ProtocolError TVRXCommandChannel::ReadRegister(uint8_t code, uint8_t& value, uint32_t timeout) {
     lastError = ProtocolError::Success;
-    std::vector<uint8_t> reply;
+    const uint8_t* reply = nullptr;
     ProtocolError result = Exchange(code, nullptr, timeout, reply);
     if (result == ProtocolError::Success)
         value = reply[2];
@@ -60,10 +59,10 @@ ProtocolError TVRXCommandChannel::ReadBlock(uint8_t code, uint8_t* data, uint32_
     lastError = ProtocolError::Success;
     if (data == nullptr && count > 0)
         return lastError = ProtocolError::InsufficientBuffer;
-    std::vector<uint8_t> reply;
+    const uint8_t* reply = nullptr;
     ProtocolError result = Exchange(code, nullptr, VRXTimeout::Io, reply, count);
     if (result == ProtocolError::Success && count > 0)
-        std::memcpy(data, reply.data() + 2, count);
+        std::memcpy(data, reply + 2, count);
     return lastError = result;
 }
 
@@ -78,7 +77,7 @@ ProtocolError TVRXCommandChannel::WriteAndWait(uint8_t code, uint8_t pollCode, u
     auto& os = KL_VRXOS::Os();
     uint32_t start = os.GetTickCount();
     unsigned matches = 0;
-    std::vector<uint8_t> reply;
+    const uint8_t* reply = nullptr;
     for (;;) {
         ProtocolError result = Exchange(pollCode, nullptr, ioTimeout, reply);
         if (result != ProtocolError::Success)

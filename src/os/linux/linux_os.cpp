@@ -1,10 +1,12 @@
 #include "os/linux/linux_os.h"
 
+#include <pthread.h>
 #include <sched.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <ctime>
@@ -45,8 +47,31 @@ void TLinuxOs::Sleep(uint32_t ms) {
     }
 }
 
+namespace {
+
+// Bumped in the child of every fork(), where each thread id cached below
+// belongs to the parent.
+std::atomic<unsigned> forks{0};
+
+void CountFork() {
+    forks.fetch_add(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+// gettid() is a system call, and every log record asks for the id: each
+// thread keeps its own, looked up again only in a forked child.
 uint32_t TLinuxOs::GetCurrentThreadId() {
-    return static_cast<uint32_t>(syscall(SYS_gettid));
+    static const int forkHook = pthread_atfork(nullptr, nullptr, CountFork);
+    (void)forkHook;
+    thread_local unsigned generation = ~0u;
+    thread_local uint32_t id = 0;
+    const unsigned now = forks.load(std::memory_order_relaxed);
+    if (generation != now) {
+        id = static_cast<uint32_t>(syscall(SYS_gettid));
+        generation = now;
+    }
+    return id;
 }
 
 std::tm TLinuxOs::LocalTime() {

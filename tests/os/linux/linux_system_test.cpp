@@ -1,6 +1,11 @@
 // Checks against this machine's real system, mirroring the Windows suite's
-// checks against Wine: binding, a complete enumeration, time.
+// checks against Wine: binding, a complete enumeration, time, thread ids.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "os/linux/linux_os.h"
 #include "os/os_checks.h"
@@ -26,6 +31,24 @@ TEST(LinuxSystem, EnumerationCompletesAndTheTickCountMoves) {
     KL_VRXTest::WalkHidInterfaces(DefaultOs(), &end);
     EXPECT_EQ(end, ErrorNoMoreItems);
     KL_VRXTest::ExpectTickCountMoves(DefaultOs());
+}
+
+// Each thread has its own id, which the layer keeps rather than asking the
+// kernel for every log record; a forked child's thread is a new one.
+TEST(LinuxSystem, ThreadIdsAreEachThreadsOwnAlsoAfterAFork) {
+    KL_IOperatingSystem& os = DefaultOs();
+    const uint32_t mine = os.GetCurrentThreadId();
+    EXPECT_EQ(mine, static_cast<uint32_t>(gettid()));
+    uint32_t other = mine;
+    std::thread([&] { other = os.GetCurrentThreadId(); }).join();
+    EXPECT_NE(other, mine);
+    const pid_t child = fork();
+    if (child == 0)
+        _exit(DefaultOs().GetCurrentThreadId() == static_cast<uint32_t>(gettid()) ? 0 : 1);
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(os.GetCurrentThreadId(), mine);
 }
 
 }  // namespace
