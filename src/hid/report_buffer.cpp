@@ -12,10 +12,11 @@ void TReportBuffer::Reserve(size_t size) {
 }
 
 uint8_t* TReportBuffer::Zeroed(size_t size) {
+    if (size == 0)
+        return nullptr;
     Reserve(size);
     uint8_t* const bytes = Data();
-    if (size > 0)
-        std::memset(bytes, 0, size);
+    std::memset(bytes, 0, size);
     return bytes;
 }
 

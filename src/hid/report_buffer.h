@@ -23,7 +23,9 @@ class TReportBuffer {
     // the largest size so far. The bytes' values are then unspecified.
     void Reserve(size_t size);
 
-    // The first size bytes, all zero, with room made first when needed.
+    // The first size bytes, all zero, with room made first when needed;
+    // null for 0 bytes (as an empty vector's data()), so the system sees no
+    // buffer for a device without reports of that kind.
     uint8_t* Zeroed(size_t size);
 
     uint8_t* Data() { return heap ? heap.get() : inlineBytes.data(); }

@@ -41,6 +41,8 @@ TLogLine& TLogLine::operator<<(Hex bytes) {
 }
 
 TLogLine& TLogLine::operator<<(RawText bytes) {
+    if (bytes.count == 0)
+        return *this;  // bytes may be null then
     const auto* text = reinterpret_cast<const char*>(bytes.bytes);
     chunk.append(text, strnlen(text, bytes.count));
     return *this;
