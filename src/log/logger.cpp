@@ -1,6 +1,5 @@
 #include "log/logger.h"
 
-#include <cstdio>
 #include <ctime>
 
 #include "os/os.h"

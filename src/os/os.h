@@ -91,10 +91,12 @@ class KL_IOperatingSystem {
     // ---- Files and devices ---------------------------------------------------
 
     // Opens a device-interface path as the library does (read/write access,
-    // shared read/write, OPEN_EXISTING, synchronous I/O). Returns the handle,
-    // or InvalidHandleValue with 2 (not found), 3 (path not found), 5 (access
-    // denied), 1167 (device gone) or another Windows code; a null path gives
-    // 3. Handles are closed with CloseHandle.
+    // shared read/write, OPEN_EXISTING, synchronous I/O: ReadFile and
+    // WriteFile complete before they return, however an implementation waits
+    // underneath). Returns the handle, or InvalidHandleValue with 2 (not
+    // found), 3 (path not found), 5 (access denied), 1167 (device gone) or
+    // another Windows code; a null path gives 3. Handles are closed with
+    // CloseHandle.
     virtual HANDLE CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                                void* securityAttributes, uint32_t creationDisposition,
                                uint32_t flagsAndAttributes, HANDLE templateFile) = 0;
