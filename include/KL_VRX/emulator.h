@@ -48,6 +48,15 @@ struct TCallCounts {
     unsigned sleep = 0;
 };
 
+// What the library holds open on the bus now. All 0 when no controller
+// lives and none is being made: anything else has leaked.
+struct TOpenObjects {
+    unsigned handles = 0;         // CreateFileA without its CloseHandle
+    unsigned deviceInfoSets = 0;  // SetupDiGetClassDevsW without its destroy
+    unsigned preparsedData = 0;   // HidD_GetPreparsedData without its free
+    unsigned hidReferences = 0;   // LoadLibraryA("hid.dll") without its FreeLibrary
+};
+
 // The firmware of one emulated unit. Created by TEmulatedBus::AttachUnit;
 // the reference stays valid until TEmulatedBus::Detach or the end of the bus,
 // also across a launch-mode switch.
@@ -167,6 +176,8 @@ class TEmulatedBus {
 
     /// How often each system call ran since the bus was made.
     TCallCounts Calls() const;
+    /// What the library holds open on the bus now.
+    TOpenObjects OpenObjects() const;
 
   private:
     std::unique_ptr<Detail::TBusCore> core;

@@ -107,6 +107,10 @@ TCallCounts TEmulatedBus::Calls() const {
     return core->Calls();
 }
 
+TOpenObjects TEmulatedBus::OpenObjects() const {
+    return core->OpenObjects();
+}
+
 // ---- TEmulatedUnit -------------------------------------------------------------------------
 
 TEmulatedUnit::TEmulatedUnit(TBusCore& core, unsigned family, unsigned launchMode)
