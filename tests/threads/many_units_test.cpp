@@ -29,13 +29,13 @@ using KL_VRXEmu::TEmulatedUnit;
 using KL_VRXSDK::KL_IVRX;
 using KL_VRXSDK::KL_IVRX2;
 
-constexpr int OperationsPerUnit = 750;
+constexpr int OperationsPerUnit = 1000;
 // The host's thread counts, creates and deletes at least this often, and on
 // until the units' threads are done.
 constexpr int HostRounds = 150;
 // A unit's thread deletes its controller and creates a new one this often:
 // binding, discovery and opening then race the other threads' too.
-constexpr int RecreateEvery = 60;
+constexpr int RecreateEvery = 20;
 
 // One unit's thread: its unit, its host index, and what went wrong.
 struct TUnitDriver {
