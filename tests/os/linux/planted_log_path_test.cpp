@@ -28,6 +28,10 @@ struct TPlant {
     const char* logAfter;  // the log's bytes afterwards (null: not checked)
 };
 
+void PrintTo(const TPlant& plant, std::ostream* out) {
+    *out << plant.name;
+}
+
 void Write(const std::string& path, const char* text) {
     TTextFile file(path);
     ASSERT_TRUE(file.Good());
