@@ -100,6 +100,27 @@ void RequireTerminated(const char* text, const char* what) {
     Require(text != nullptr && std::memchr(text, '\0', 256) != nullptr, what);
 }
 
+void RequireCountText(const char* text, uint32_t status) {
+    RequireTerminated(text, "GetLastVRXDLLError");
+    const bool ok = status == 513
+                        ? std::strcmp(text, "Couldn't count VRX devices: Invalid pointer!") == 0
+                        : std::strcmp(text, "Communication with device failed - 0x01!") == 0 ||
+                              std::strcmp(text, "Communication with device failed - 0x02!") == 0;
+    if (!ok) {
+        std::fprintf(stderr, "session check failed: GetVRXDeviceCount returned %u with \"%s\"\n",
+                     status, text);
+        std::abort();
+    }
+}
+
+void RequireCreationText(const char* text) {
+    RequireTerminated(text, "GetLastVRXDLLError");
+    if (std::strcmp(text, "Index out of range.") != 0 && !IsChannelText(text)) {
+        std::fprintf(stderr, "session check failed: CreateVRX failed with \"%s\"\n", text);
+        std::abort();
+    }
+}
+
 void RequireControllerText(const char* text, uint32_t status, const char* entry) {
     RequireTerminated(text, entry);
     bool ok = true;

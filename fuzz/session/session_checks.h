@@ -27,4 +27,12 @@ void RequireControllerText(const char* text, uint32_t status, const char* entry)
 // A last-error text of the exports: terminated within 256 characters.
 void RequireTerminated(const char* text, const char* what);
 
+// The exports' text after GetVRXDeviceCount failed with status: one of the
+// two counting failures (5) or the refused pointer (513).
+void RequireCountText(const char* text, uint32_t status);
+
+// The exports' text after a creation failed: the controller's text of its
+// failed Open ("Index out of range." or a channel text).
+void RequireCreationText(const char* text);
+
 }  // namespace KL_VRXFuzz

@@ -116,7 +116,8 @@ class TSession {
         Require(status != 513 || null, "GetVRXDeviceCount: 513 without a null pointer");
         Require(status == 0 ? count >= 1 && count <= MaxCount : count == Untouched,
                 "GetVRXDeviceCount: count", status, count);
-        RequireTerminated(GetLastVRXDLLError(), "GetLastVRXDLLError");
+        if (status != 0)
+            RequireCountText(GetLastVRXDLLError(), status);
     }
 
     void Create() {
@@ -128,7 +129,7 @@ class TSession {
         slot.vrx = internal ? CreateVRXInternal(hostIndex) : CreateVRX(hostIndex);
         Record(slot.vrx != nullptr ? 0 : 1);
         if (slot.vrx == nullptr) {
-            RequireTerminated(GetLastVRXDLLError(), "CreateVRX: GetLastVRXDLLError");
+            RequireCreationText(GetLastVRXDLLError());
             return;
         }
         Require(GetVRX2(slot.vrx) == static_cast<KL_IVRX2*>(Sys(slot)), "GetVRX2");
