@@ -7,7 +7,7 @@
 
 #include "KL_VRX/emulator.h"
 #include "controller/hardware_controller.h"
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
 
 namespace {
 
@@ -55,9 +55,9 @@ BENCHMARK(SimulatedUnitRead);
 
 void LoadHidApiWhenBound(benchmark::State& state) {
     KL_VRXEmu::TEmulatedBus bus;
-    LoadHidApi();
+    KL_VRXHid::LoadHidApi();
     for (auto _ : state)
-        benchmark::DoNotOptimize(LoadHidApi());
+        benchmark::DoNotOptimize(KL_VRXHid::LoadHidApi());
 }
 BENCHMARK(LoadHidApiWhenBound);
 

@@ -17,7 +17,7 @@ build="$root/build-fuzz"
 seconds=${1:-20}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKL_VRX_FUZZ=ON -DKL_VRX_BUILD_TESTS=OFF -DKL_VRX_BUILD_TOOLS=OFF >/dev/null
+    -DKL_VRX_FUZZ=ON -DKL_VRX_WERROR=ON -DKL_VRX_BUILD_TESTS=OFF -DKL_VRX_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$build" -j2 --target report_descriptor_fuzzer log_decoder_fuzzer session_fuzzer \
     make_session_seeds
 

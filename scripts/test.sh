@@ -10,8 +10,9 @@
 # On a fresh Debian/Ubuntu machine, run as root, it first installs what is
 # missing (MinGW-w64, Wine, clang with lld and llvm for the DLL's
 # Microsoft-ABI layer and hosts, clang's runtime for the fuzzer, Ninja,
-# umockdev) with one apt-get update; nothing else is downloaded. Exits
-# non-zero when any step or any test fails, after running everything it can.
+# umockdev, GoogleTest: the Linux package and the sources the cross build
+# compiles) with one apt-get update; nothing else is downloaded. Exits non-zero
+# when any step or any test fails, after running everything it can.
 #
 #   bash scripts/test.sh                 everything
 #   bash scripts/test.sh windows         only the named steps
@@ -31,7 +32,7 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 install_missing() {
     local missing=() pkg
     for pkg in g++-mingw-w64-x86-64-posix wine wine64 clang lld llvm libclang-rt-14-dev ninja-build \
-        umockdev libumockdev-dev; do
+        umockdev libumockdev-dev libgtest-dev googletest; do
         installed "$pkg" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0

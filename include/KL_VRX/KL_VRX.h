@@ -18,7 +18,8 @@
 //    11   the unit reported a position outside the operation's mapping
 //         (99999 stored)
 //   512   invalid parameter, or operation not available for the model family
-//   513   DeleteVRX: the pointer is not a controller made by this library
+//   513   GetVRXDeviceCount: the count pointer is null; DeleteVRX: the
+//         pointer is not a controller made by this library
 // A failing operation leaves its text in GetLastErrorText(); a failing export
 // leaves its text in GetLastVRXDLLError().
 //
@@ -284,7 +285,8 @@ class KLSYS_IVRX : public KL_IVRX2 {
 extern "C" {
 
 // Counts the reachable units plus the simulated unit. 0 on success (count
-// stored), 5 on failure (count untouched, text in GetLastVRXDLLError).
+// stored), 5 on failure (count untouched, text in GetLastVRXDLLError), 513
+// for a null count (nothing counted, text in GetLastVRXDLLError).
 KL_VRX_API uint32_t KL_VRX_CALL GetVRXDeviceCount(uint32_t* count);
 
 // The text of the latest failure of an export; empty until one fails. The
@@ -300,8 +302,10 @@ KL_VRX_API KL_VRXSDK::KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex);
 // Parks and closes the controller's unit and destroys the controller. Null
 // is accepted (0). 513 when vrx is not a controller of this library.
 KL_VRX_API uint32_t KL_VRX_CALL DeleteVRX(KL_VRXSDK::KL_IVRX* vrx);
-// The same object as KL_IVRX2 (same address), or null for null or an
-// object that is not a controller. Writes no error text.
+// The object as KL_IVRX2, by a run-time checked cast: any object that is a
+// KL_IVRX2, a controller of this library (same address) or a host's own
+// implementation alike; null for null or an object that is no KL_IVRX2.
+// Writes no error text.
 KL_VRX_API KL_VRXSDK::KL_IVRX2* KL_VRX_CALL GetVRX2(KL_VRXSDK::KL_IVRX* vrx);
 
 }  // extern "C"

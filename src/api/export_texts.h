@@ -3,5 +3,9 @@
 // DeleteVRX and creation path).
 #pragma once
 
+namespace KL_VRXApi {
+
 inline constexpr char DeleteRefusedText[] = "Couldn't delete VRX object: Invalid pointer!";
 inline constexpr char CreateOutOfMemoryText[] = "Out of memory while creating the VRX controller.";
+
+}  // namespace KL_VRXApi

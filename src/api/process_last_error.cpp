@@ -2,10 +2,14 @@
 
 #include <cstring>
 
-char ProcessLastError[ProcessLastErrorSize] = {};
+namespace KL_VRXApi {
 
 void SetProcessLastError(const char* text) {
-    // strncpy pads the rest of the 255 characters with NUL, like the bounded
-    // copy hosts expect; ProcessLastError[255] stays the zero it was at load.
-    std::strncpy(ProcessLastError, text != nullptr ? text : "", ProcessLastErrorSize - 1);
+    char* buffer = ApiState().processLastError;
+    const char* source = text != nullptr ? text : "";
+    const size_t count = strnlen(source, ProcessLastErrorSize - 1);
+    std::memcpy(buffer, source, count);
+    std::memset(buffer + count, 0, ProcessLastErrorSize - 1 - count);
 }
+
+}  // namespace KL_VRXApi

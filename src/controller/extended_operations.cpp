@@ -7,7 +7,12 @@
 #include "protocol/command_catalogue.h"
 
 using Controller = TVRXHardwareController;
+using KL_VRXController::Code;
+using KL_VRXController::VRXStatus;
+using KL_VRXProtocol::ProtocolError;
+namespace VRXCommand = KL_VRXProtocol::VRXCommand;
 
+namespace KL_VRXController {
 namespace {
 
 inline constexpr uint32_t FixedValue = 30;
@@ -23,95 +28,96 @@ uint32_t DecodeDeviceNumber(const uint8_t (&data)[VRXCommand::DeviceNumberBytes]
 }
 
 }  // namespace
+}  // namespace KL_VRXController
 
 uint32_t Controller::GetModelFamily(uint32_t* value) {
     if (value == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
     *value = family;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetHostValue(uint32_t* value) {
     if (value == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
     *value = hostValue;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::SetHostValue(uint32_t value) {
     hostValue = value;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetFixedValue(uint32_t* value) {
     if (value == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
-    *value = FixedValue;
-    return VRXStatus::Success;
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
+    *value = KL_VRXController::FixedValue;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::SetPosition20Callback(KL_IVRXCallback* callback) {
     position20Callback = callback;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::SetPosition21Callback(KL_IVRXCallback* callback) {
     position21Callback = callback;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetDeviceInfo(uint32_t* info0, uint32_t* info1, uint32_t* info2) {
     if (info0 == nullptr || info1 == nullptr || info2 == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
     if (openIndex < 0)
-        return VRXStatus::NotOpen;
+        return Code(VRXStatus::NotOpen);
     uint8_t data[VRXCommand::DeviceInfoBytes] = {};
     if (openIndex > 0 &&
         channel->ReadBlock(VRXCommand::ReadDeviceInfo, data, sizeof data) != ProtocolError::Success)
-        return SetErrorText(VRXStatus::CommandFailed);
+        return Code(SetErrorText(VRXStatus::CommandFailed));
     *info0 = data[0];
     *info1 = data[1];
     *info2 = data[2];
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetDeviceNumber(uint32_t* number) {
     if (number == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
     if (openIndex < 0)
-        return VRXStatus::NotOpen;
+        return Code(VRXStatus::NotOpen);
     uint8_t data[VRXCommand::DeviceNumberBytes] = {};
     if (openIndex > 0 && channel->ReadBlock(VRXCommand::ReadDeviceNumber, data, sizeof data) !=
                              ProtocolError::Success)
-        return SetErrorText(VRXStatus::CommandFailed);
-    *number = DecodeDeviceNumber(data);
-    return VRXStatus::Success;
+        return Code(SetErrorText(VRXStatus::CommandFailed));
+    *number = KL_VRXController::DecodeDeviceNumber(data);
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetLogging(bool* on) {
     if (on == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
     if (channel)
         *on = channel->IsLogging();
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::SetLogging(bool on) {
     if (channel)
         channel->SwitchLog(on);
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetLogDumpFlag(uint8_t* flag) {
     if (flag == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
     if (channel)
         *flag = channel->LogDumpFlag();
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::SetLogDumpFlag(uint8_t flag) {
     if (channel)
         channel->SetLogDumpFlag(flag);
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }

@@ -2,14 +2,18 @@
 // receives. It drives a real unit through its command channel, or answers
 // from the simulated unit's values when index 0 is open.
 //
-// State, given by openIndex: -1 closed (unit operations return 2), 0 the
-// simulated unit (no device traffic), N >= 1 real unit N of the family.
+// The class keeps its name outside the library's namespaces: hosts see its
+// type information. Everything it uses lives in them.
+//
+// State, given by openIndex: -1 closed (unit operations return NotOpen), 0
+// the simulated unit (no device traffic), N >= 1 real unit N of the family.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 
 #include "KL_VRX/KL_VRX.h"
+#include "controller/controller_status.h"
 #include "protocol/command_channel.h"
 
 class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
@@ -43,7 +47,7 @@ class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
     uint32_t SetPosition24(uint32_t position) override;
     const char* GetLastErrorText() override;
 
-    // KL_IVRX2 (extended_operations.cpp)
+    // KL_IVRX2 (extended_operations.cpp, position_operations.cpp)
     uint32_t GetModelFamily(uint32_t* family) override;
     uint32_t GetPosition19Family2(uint32_t* position) override;
     uint32_t GetHostValue(uint32_t* value) override;
@@ -58,7 +62,7 @@ class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
     uint32_t GetLogDumpFlag(uint8_t* flag) override;
     uint32_t SetLogDumpFlag(uint8_t flag) override;
 
-    // KLSYS_IVRX (lifecycle.cpp, extended_operations.cpp)
+    // KLSYS_IVRX (lifecycle.cpp, position_operations.cpp)
     uint32_t GetDeviceCount(int32_t* count) override;
     uint32_t Open(int32_t index, uint8_t startAction) override;
     uint32_t Close(bool park) override;
@@ -66,11 +70,29 @@ class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
     uint32_t SetPosition19(uint32_t position) override;
 
     // Stores the family; for 1 or 2 also closes the channel's unit and makes
-    // FamilyIds that family's (any other value: family 0, FamilyIds kept).
+    // that family the current one of the process (any other value: family 0,
+    // the current family kept).
     void SetModelFamily(uint32_t newFamily);
-    // Fills lastErrorText for a status: the channel's text for 3 and 5, the
-    // controller's own text otherwise. Returns status, for `return SetErrorText(...)`.
-    uint32_t SetErrorText(uint32_t status);
+
+  private:
+    using VRXStatus = KL_VRXController::VRXStatus;
+
+    // One element, or one state setting, as the read and set procedures see
+    // it; the tables are in position_operations.cpp.
+    struct TElement;
+    struct TStateSetting;
+
+    VRXStatus ReadElement(const TElement& element, uint32_t* position);
+    VRXStatus SetElement(const TElement& element, uint32_t position);
+    VRXStatus SetStateSetting(const TStateSetting& setting, uint32_t state);
+    // Fills lastErrorText for a status: the channel's text for OpenFailed and
+    // CommandFailed, the controller's own text otherwise. Returns status, for
+    // `return SetErrorText(...)`.
+    VRXStatus SetErrorText(VRXStatus status);
+    // The family's count plus the simulated unit, -1 and OpenFailed on failure.
+    VRXStatus CountDevices(int32_t& count);
+    // Park (when asked and the unit is connected) and close a real unit.
+    void CloseRealUnit(bool park);
 
     // Fields, in this order.
     uint32_t family;
@@ -82,22 +104,11 @@ class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
     uint32_t sim24;
     uint32_t sim224;
     uint32_t sim18;
-    std::unique_ptr<TVRXCommandChannel> channel;
+    std::unique_ptr<KL_VRXProtocol::TVRXCommandChannel> channel;
     int32_t openIndex;
     uint32_t positionCount;
     char lastErrorText[256];
     KL_IVRXCallback* position20Callback;  // not owned
     KL_IVRXCallback* position21Callback;  // not owned
     uint32_t hostValue;
-
-    // One element as the read and set procedures see it (position_operations.cpp).
-    struct TElement;
-
-  private:
-    uint32_t ReadElement(const TElement& element, uint32_t* position);
-    uint32_t SetElement(const TElement& element, uint32_t position);
-    // The family's count plus the simulated unit, -1 and status 3 on failure.
-    uint32_t CountDevices(int32_t& count);
-    // Park (when asked and the unit is connected) and close a real unit.
-    void CloseRealUnit(bool park);
 };

@@ -6,15 +6,26 @@
 #include "protocol/command_catalogue.h"
 #include "protocol/family_ids.h"
 
+using KL_VRXController::Code;
+using KL_VRXController::VRXStatus;
+using KL_VRXProtocol::ProtocolError;
+using KL_VRXProtocol::TVRXCommandChannel;
+namespace VRXCommand = KL_VRXProtocol::VRXCommand;
+namespace VRXTimeout = KL_VRXProtocol::VRXTimeout;
+
+namespace KL_VRXController {
 namespace {
 
-// Like the bounded copy hosts expect: at most 255 characters, always terminated.
+// Like the bounded copy hosts expect: at most 255 characters, the rest of the
+// buffer NUL.
 void CopyText(char (&buffer)[256], const char* text) {
-    std::strncpy(buffer, text, sizeof buffer - 1);
-    buffer[sizeof buffer - 1] = '\0';
+    const size_t count = strnlen(text, sizeof buffer - 1);
+    std::memcpy(buffer, text, count);
+    std::memset(buffer + count, 0, sizeof buffer - count);
 }
 
 }  // namespace
+}  // namespace KL_VRXController
 
 TVRXHardwareController::TVRXHardwareController()
     : family(0),
@@ -60,14 +71,15 @@ void TVRXHardwareController::SetModelFamily(uint32_t newFamily) {
     family = newFamily;
     channel->CloseUnit();
     // Process-wide: the next count or open of every controller uses this family.
-    FamilyIds = FamilyIdsOf(newFamily);
+    KL_VRXProtocol::SelectFamily(newFamily);
 }
 
 const char* TVRXHardwareController::GetLastErrorText() {
     return lastErrorText;
 }
 
-uint32_t TVRXHardwareController::SetErrorText(uint32_t status) {
+VRXStatus TVRXHardwareController::SetErrorText(VRXStatus status) {
+    using KL_VRXController::CopyText;
     switch (status) {
         case VRXStatus::OpenFailed:
         case VRXStatus::CommandFailed:
@@ -90,19 +102,9 @@ uint32_t TVRXHardwareController::SetErrorText(uint32_t status) {
     return status;
 }
 
-uint32_t TVRXHardwareController::CountDevices(int32_t& count) {
-    channel->lastError = ProtocolError::Success;
-    // Units of the family in the other launch mode are switched first, so
-    // that they are counted (and can be opened) under the first product ID.
-    channel->lastError = channel->SwitchUnitsToLaunchMode();
+VRXStatus TVRXHardwareController::CountDevices(int32_t& count) {
     uint32_t units = 0;
-    if (channel->lastError == ProtocolError::Success) {
-        const TFamilyIds ids = FamilyIds;
-        if (TVRXCommandChannel::LookupUnits(ids.vendorIdFirst, ids.productIdFirst, units) !=
-            TransportStatus::Success)
-            channel->lastError = ProtocolError::DeviceInfoFailed;
-    }
-    if (channel->lastError != ProtocolError::Success) {
+    if (channel->CountFamilyUnits(units) != ProtocolError::Success) {
         count = -1;
         return SetErrorText(VRXStatus::OpenFailed);
     }
@@ -112,8 +114,8 @@ uint32_t TVRXHardwareController::CountDevices(int32_t& count) {
 
 uint32_t TVRXHardwareController::GetDeviceCount(int32_t* count) {
     if (count == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
-    return CountDevices(*count);
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
+    return Code(CountDevices(*count));
 }
 
 uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) {
@@ -122,8 +124,8 @@ uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) {
     // Counting runs for the simulated unit too, so a host learns early when
     // the HID library cannot be bound.
     int32_t count = 0;
-    if (uint32_t status = CountDevices(count); status != VRXStatus::Success)
-        return status;
+    if (VRXStatus status = CountDevices(count); status != VRXStatus::Success)
+        return Code(status);
 
     if (index == 0) {
         positionCount = 4;
@@ -136,25 +138,25 @@ uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) {
         sim224 = VRXCommand::StateStarted;
         sim18 = VRXCommand::StateStarted;
         openIndex = 0;
-        return VRXStatus::Success;
+        return Code(VRXStatus::Success);
     }
     if (index < 0 || index >= count)
-        return SetErrorText(VRXStatus::IndexOutOfRange);
+        return Code(SetErrorText(VRXStatus::IndexOutOfRange));
 
     // A unit opened before a failing start-up stays open on the device while
     // openIndex stays -1; the next open or the destruction closes it.
     if (channel->OpenUnit(static_cast<uint32_t>(index - 1), startAction) != ProtocolError::Success)
-        return SetErrorText(VRXStatus::OpenFailed);
+        return Code(SetErrorText(VRXStatus::OpenFailed));
     openIndex = index;
     positionCount = family == 2 ? 4 : 3;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t TVRXHardwareController::Close(bool park) {
     if (openIndex > 0)
         CloseRealUnit(park);
     openIndex = -1;
-    return VRXStatus::Success;
+    return Code(VRXStatus::Success);
 }
 
 void TVRXHardwareController::CloseRealUnit(bool park) {

@@ -1,53 +1,76 @@
 // Reading and moving the unit's elements, and its two state settings.
 //
-// Every element runs the same read and set procedures; the table below says
-// which register, command, time-out, mapping, simulated value and callback
-// each one uses.
+// Every element runs the same read and set procedures, and both state
+// settings the same set procedure; the tables below say which register,
+// command, time-outs, mapping, simulated value and callback each one uses.
 #include "controller/controller_status.h"
 #include "controller/hardware_controller.h"
 #include "controller/value_maps.h"
 #include "protocol/command_catalogue.h"
 
 using Controller = TVRXHardwareController;
+using KL_VRXController::Code;
+using KL_VRXController::NoPosition;
+using KL_VRXController::TValueMap;
+using KL_VRXController::VRXStatus;
+using KL_VRXProtocol::ProtocolError;
+namespace VRXCommand = KL_VRXProtocol::VRXCommand;
+namespace VRXTimeout = KL_VRXProtocol::VRXTimeout;
+namespace Map = KL_VRXController::Map;
 
 struct TVRXHardwareController::TElement {
     uint8_t reg;
     uint8_t setCode;
-    uint32_t transitionTimeout;
+    uint32_t transitionTimeout;  // of the set's wait on reg; reads and writes take VRXTimeout::Io
     const TValueMap& map;
     uint32_t Controller::*sim;
     KL_IVRXCallback* Controller::*callback;  // null: no callback after a set
+
+    static const TElement Position21, Position20, Position22, Position23, Position24, Position19,
+        Position19Family2;
 };
 
-namespace {
+struct TVRXHardwareController::TStateSetting {
+    uint8_t setCode;
+    uint8_t awaitedRegister;  // 0: sent, not awaited
+    uint32_t transitionTimeout;
+    uint32_t ioTimeout;
+    uint32_t Controller::*sim;
 
-using VRXCommand::RegisterOf;
-using TElement = Controller::TElement;
+    static const TStateSetting State224, State18;
+};
 
+// The tables are members of the nested types, so they may name the
+// controller's private fields.
 // clang-format off
-//                            register               set command                 transition              mapping              simulated          callback
-const TElement Element21      {VRXCommand::Position21, VRXCommand::SetPosition21, VRXTimeout::Position,   Position21Map,       &Controller::sim21, &Controller::position21Callback};
-const TElement Element20      {VRXCommand::Position20, VRXCommand::SetPosition20, VRXTimeout::Position20, Position20Map,       &Controller::sim20, &Controller::position20Callback};
-const TElement Element22      {VRXCommand::Position22, VRXCommand::SetPosition22, VRXTimeout::Position,   Position22Map,       &Controller::sim22, nullptr};
-const TElement Element23      {VRXCommand::Position23, VRXCommand::SetPosition23, VRXTimeout::Position,   Position23And24Map,  &Controller::sim23, nullptr};
-const TElement Element24      {VRXCommand::Position24, VRXCommand::SetPosition24, VRXTimeout::Position,   Position23And24Map,  &Controller::sim24, nullptr};
-const TElement Element19      {VRXCommand::Position19, VRXCommand::SetPosition19, VRXTimeout::Position19, Position19Map,       &Controller::sim19, nullptr};
-const TElement Element19Fam2  {VRXCommand::Position19, VRXCommand::SetPosition19, VRXTimeout::Position19, Position19Family2Map, &Controller::sim19, nullptr};
+//                                                       register                set command                 transition              mapping                   simulated           callback
+const Controller::TElement Controller::TElement::Position21 {VRXCommand::Position21, VRXCommand::SetPosition21, VRXTimeout::Position,   Map::Position21,          &Controller::sim21, &Controller::position21Callback};
+const Controller::TElement Controller::TElement::Position20 {VRXCommand::Position20, VRXCommand::SetPosition20, VRXTimeout::Position20, Map::Position20,          &Controller::sim20, &Controller::position20Callback};
+const Controller::TElement Controller::TElement::Position22 {VRXCommand::Position22, VRXCommand::SetPosition22, VRXTimeout::Position,   Map::Position22,          &Controller::sim22, nullptr};
+const Controller::TElement Controller::TElement::Position23 {VRXCommand::Position23, VRXCommand::SetPosition23, VRXTimeout::Position,   Map::Position23And24,     &Controller::sim23, nullptr};
+const Controller::TElement Controller::TElement::Position24 {VRXCommand::Position24, VRXCommand::SetPosition24, VRXTimeout::Position,   Map::Position23And24,     &Controller::sim24, nullptr};
+const Controller::TElement Controller::TElement::Position19 {VRXCommand::Position19, VRXCommand::SetPosition19, VRXTimeout::Position19, Map::Position19,          &Controller::sim19, nullptr};
+const Controller::TElement Controller::TElement::Position19Family2
+                                                            {VRXCommand::Position19, VRXCommand::SetPosition19, VRXTimeout::Position19, Map::Position19Family2,   &Controller::sim19, nullptr};
+
+// Command 224 is only sent; command 33 is awaited on register 18.
+//                                                               set command              awaited              transition           I/O                 simulated
+const Controller::TStateSetting Controller::TStateSetting::State224 {VRXCommand::SetState224, 0,                   0,                   VRXTimeout::Io,     &Controller::sim224};
+const Controller::TStateSetting Controller::TStateSetting::State18  {VRXCommand::SetState18,  VRXCommand::State18, VRXTimeout::State18, VRXTimeout::LongIo, &Controller::sim18};
 // clang-format on
 
-static_assert(RegisterOf(VRXCommand::SetPosition21) == VRXCommand::Position21);
-static_assert(RegisterOf(VRXCommand::SetPosition19) == VRXCommand::Position19);
+static_assert(VRXCommand::RegisterOf(VRXCommand::SetPosition21) == VRXCommand::Position21);
+static_assert(VRXCommand::RegisterOf(VRXCommand::SetPosition19) == VRXCommand::Position19);
+static_assert(VRXCommand::RegisterOf(VRXCommand::SetState18) == VRXCommand::State18);
 
-}  // namespace
-
-uint32_t Controller::ReadElement(const TElement& element, uint32_t* position) {
+VRXStatus Controller::ReadElement(const TElement& element, uint32_t* position) {
     if (position == nullptr)
         return SetErrorText(VRXStatus::InvalidParameter);
     if (openIndex < 0)
         return VRXStatus::NotOpen;
     if (openIndex == 0) {
         // The simulated unit knows no failure: an unmapped value reads as
-        // 99999 with success.
+        // NoPosition with success.
         *position = element.map.ApiFromDevice(family, this->*element.sim);
         return VRXStatus::Success;
     }
@@ -60,7 +83,7 @@ uint32_t Controller::ReadElement(const TElement& element, uint32_t* position) {
     return VRXStatus::Success;
 }
 
-uint32_t Controller::SetElement(const TElement& element, uint32_t position) {
+VRXStatus Controller::SetElement(const TElement& element, uint32_t position) {
     if (openIndex < 0)
         return VRXStatus::NotOpen;
     const std::optional<uint8_t> device = element.map.DeviceFromApi(family, position);
@@ -79,90 +102,79 @@ uint32_t Controller::SetElement(const TElement& element, uint32_t position) {
     return VRXStatus::Success;
 }
 
-uint32_t Controller::GetPositionCount(uint32_t* count) {
-    if (count == nullptr)
-        return SetErrorText(VRXStatus::InvalidParameter);
+// The two state settings have no read and no callback; they differ only in
+// how the value reaches the unit.
+VRXStatus Controller::SetStateSetting(const TStateSetting& setting, uint32_t state) {
     if (openIndex < 0)
         return VRXStatus::NotOpen;
-    *count = positionCount;
+    const std::optional<uint8_t> device = Map::State.DeviceFromApi(family, state);
+    if (!device)
+        return SetErrorText(VRXStatus::InvalidParameter);
+    if (openIndex == 0) {
+        this->*setting.sim = *device;
+        return VRXStatus::Success;
+    }
+    const ProtocolError result =
+        setting.awaitedRegister == 0
+            ? channel->WriteCommand(setting.setCode, *device, setting.ioTimeout)
+            : channel->WriteAndWait(setting.setCode, setting.awaitedRegister, *device,
+                                    setting.transitionTimeout, setting.ioTimeout);
+    if (result != ProtocolError::Success)
+        return SetErrorText(VRXStatus::CommandFailed);
     return VRXStatus::Success;
+}
+
+uint32_t Controller::GetPositionCount(uint32_t* count) {
+    if (count == nullptr)
+        return Code(SetErrorText(VRXStatus::InvalidParameter));
+    if (openIndex < 0)
+        return Code(VRXStatus::NotOpen);
+    *count = positionCount;
+    return Code(VRXStatus::Success);
 }
 
 uint32_t Controller::GetPosition21(uint32_t* position) {
-    return ReadElement(Element21, position);
+    return Code(ReadElement(TElement::Position21, position));
 }
 uint32_t Controller::SetPosition21(uint32_t position) {
-    return SetElement(Element21, position);
+    return Code(SetElement(TElement::Position21, position));
 }
 uint32_t Controller::GetPosition20(uint32_t* position) {
-    return ReadElement(Element20, position);
+    return Code(ReadElement(TElement::Position20, position));
 }
 uint32_t Controller::SetPosition20(uint32_t position) {
-    return SetElement(Element20, position);
+    return Code(SetElement(TElement::Position20, position));
 }
 uint32_t Controller::GetPosition22(uint32_t* position) {
-    return ReadElement(Element22, position);
+    return Code(ReadElement(TElement::Position22, position));
 }
 uint32_t Controller::SetPosition22(uint32_t position) {
-    return SetElement(Element22, position);
+    return Code(SetElement(TElement::Position22, position));
 }
 uint32_t Controller::GetPosition23(uint32_t* position) {
-    return ReadElement(Element23, position);
+    return Code(ReadElement(TElement::Position23, position));
 }
 uint32_t Controller::SetPosition23(uint32_t position) {
-    return SetElement(Element23, position);
+    return Code(SetElement(TElement::Position23, position));
 }
 uint32_t Controller::GetPosition24(uint32_t* position) {
-    return ReadElement(Element24, position);
+    return Code(ReadElement(TElement::Position24, position));
 }
 uint32_t Controller::SetPosition24(uint32_t position) {
-    return SetElement(Element24, position);
+    return Code(SetElement(TElement::Position24, position));
 }
 uint32_t Controller::GetPosition19(uint32_t* position) {
-    return ReadElement(Element19, position);
+    return Code(ReadElement(TElement::Position19, position));
 }
 uint32_t Controller::SetPosition19(uint32_t position) {
-    return SetElement(Element19, position);
+    return Code(SetElement(TElement::Position19, position));
 }
 uint32_t Controller::GetPosition19Family2(uint32_t* position) {
-    return ReadElement(Element19Fam2, position);
+    return Code(ReadElement(TElement::Position19Family2, position));
 }
-
-namespace {
-
-// The two state settings have no read and no callback; they differ only in
-// how the value reaches the unit.
-template <typename TSend>
-uint32_t SetStateSetting(Controller& controller, uint32_t Controller::*sim, uint32_t state,
-                         TSend send) {
-    if (controller.openIndex < 0)
-        return VRXStatus::NotOpen;
-    const std::optional<uint8_t> device = StateMap.DeviceFromApi(controller.family, state);
-    if (!device)
-        return controller.SetErrorText(VRXStatus::InvalidParameter);
-    if (controller.openIndex == 0) {
-        controller.*sim = *device;
-        return VRXStatus::Success;
-    }
-    if (send(*controller.channel, *device) != ProtocolError::Success)
-        return controller.SetErrorText(VRXStatus::CommandFailed);
-    return VRXStatus::Success;
-}
-
-}  // namespace
-
-// Command 224 is only sent; command 33 is awaited on register 18.
 uint32_t Controller::SetState224(uint32_t state) {
-    return SetStateSetting(
-        *this, &Controller::sim224, state, [](TVRXCommandChannel& channel, uint8_t value) {
-            return channel.WriteCommand(VRXCommand::SetState224, value, VRXTimeout::Io);
-        });
+    return Code(SetStateSetting(TStateSetting::State224, state));
 }
-
 uint32_t Controller::SetState18(uint32_t state) {
-    return SetStateSetting(
-        *this, &Controller::sim18, state, [](TVRXCommandChannel& channel, uint8_t value) {
-            return channel.WriteAndWait(VRXCommand::SetState18, VRXCommand::State18, value,
-                                        VRXTimeout::State18, VRXTimeout::LongIo);
-        });
+    return Code(SetStateSetting(TStateSetting::State18, state));
 }

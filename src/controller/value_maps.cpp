@@ -2,6 +2,8 @@
 
 #include "controller/controller_status.h"
 
+namespace KL_VRXController {
+
 namespace {
 
 constexpr bool IsFamily2(uint32_t family) {
@@ -57,13 +59,13 @@ constexpr TMappingRow StateRows[] = {
 
 // clang-format off
 //                                      rows                    family 1            family 2
-const TValueMap Position21Map          {Position21Rows,         Mapped,             Mapped};
-const TValueMap Position20Map          {Position20Rows,         Mapped,             Mapped};
-const TValueMap Position22Map          {TwoPositionRows,        Mapped,             Mapped};
-const TValueMap Position23And24Map     {TwoPositionRows,        Mapped,             Fixed(0)};
-const TValueMap Position19Map          {Position19Rows,         Mapped,             Fixed(1)};
-const TValueMap Position19Family2Map   {Position19Family2Rows,  Fixed(NoPosition),  Mapped};
-const TValueMap StateMap               {StateRows,              Mapped,             Mapped};
+const TValueMap Map::Position21        {Position21Rows,         Mapped,             Mapped};
+const TValueMap Map::Position20        {Position20Rows,         Mapped,             Mapped};
+const TValueMap Map::Position22        {TwoPositionRows,        Mapped,             Mapped};
+const TValueMap Map::Position23And24   {TwoPositionRows,        Mapped,             Fixed(0)};
+const TValueMap Map::Position19        {Position19Rows,         Mapped,             Fixed(1)};
+const TValueMap Map::Position19Family2 {Position19Family2Rows,  Fixed(NoPosition),  Mapped};
+const TValueMap Map::State             {StateRows,              Mapped,             Mapped};
 // clang-format on
 
 uint32_t TValueMap::ApiFromDevice(uint32_t family, uint32_t device) const {
@@ -88,3 +90,5 @@ std::optional<uint8_t> TValueMap::DeviceFromApi(uint32_t family, uint32_t api) c
     }
     return std::nullopt;
 }
+
+}  // namespace KL_VRXController

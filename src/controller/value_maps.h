@@ -12,6 +12,8 @@
 #include <optional>
 #include <span>
 
+namespace KL_VRXController {
+
 struct TDeviceCell {
     int16_t device;  // -1: this family has no device value for the API value
     bool readOnly;
@@ -55,10 +57,16 @@ struct TValueMap {
 };
 
 // The register maps; read them next to value_maps.cpp's tables.
-extern const TValueMap Position21Map;
-extern const TValueMap Position20Map;
-extern const TValueMap Position22Map;         // 22: the same in both families
-extern const TValueMap Position23And24Map;    // family 2: reads 0, no sets
-extern const TValueMap Position19Map;         // GetPosition19, SetPosition19
-extern const TValueMap Position19Family2Map;  // GetPosition19Family2
-extern const TValueMap StateMap;              // SetState224, SetState18
+namespace Map {
+
+extern const TValueMap Position21;
+extern const TValueMap Position20;
+extern const TValueMap Position22;         // 22: the same in both families
+extern const TValueMap Position23And24;    // family 2: reads 0, no sets
+extern const TValueMap Position19;         // GetPosition19, SetPosition19
+extern const TValueMap Position19Family2;  // GetPosition19Family2
+extern const TValueMap State;              // SetState224, SetState18
+
+}  // namespace Map
+
+}  // namespace KL_VRXController

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <stdexcept>
 
-#include "api/library_state.h"
 #include "emulator/bus_core.h"
+#include "state/library_state.h"
 
 namespace KL_VRXEmu {
 
@@ -29,13 +29,13 @@ TEmulatedBus::TEmulatedBus(TClock clock) : core(std::make_unique<TBusCore>(clock
         throw std::logic_error("KL_VRXEmu: only one TEmulatedBus may exist at a time");
     // The library starts afresh, as if just loaded; its old binding is
     // released through the OS that made it.
-    ResetLibraryState();
+    KL_VRXState::ResetLibraryState();
     KL_VRXOS::SetActiveOs(core.get());
 }
 
 TEmulatedBus::~TEmulatedBus() {
     // Unbind through the bus, so no binding outlives it.
-    ResetLibraryState();
+    KL_VRXState::ResetLibraryState();
     KL_VRXOS::SetActiveOs(nullptr);
     liveCore.store(nullptr, std::memory_order_release);
 }

@@ -4,29 +4,31 @@
 #include <cstring>
 #include <vector>
 
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
 #include "os/os.h"
 
-TEnumerationStep LastEnumerationStep = TEnumerationStep::None;
-
-namespace {
+namespace KL_VRXHid {
 
 using namespace KL_VRXOS;
+
+namespace {
 
 constexpr uint32_t InterfaceDataSize = 32;
 constexpr uint32_t DetailFixedSize = 8;
 
-// A failing Setup API call: its error and its step become the text of 7.
+// A failing Setup API call: its error and its step become the text of
+// TransportStatus::EnumerationFailed.
 TransportStatus EnumerationFailed(uint32_t error, TEnumerationStep step) {
-    LastApiError = error;
-    LastEnumerationStep = step;
+    TTransportState& state = TransportState();
+    state.lastApiError = error;
+    state.lastEnumerationStep = step;
     return TransportStatus::EnumerationFailed;
 }
 
-// Reads the path of one interface into HidPathList. False when either detail
+// Reads the path of one interface into the path list. False when either detail
 // call did not behave: the size query must fail (it only reports the size),
 // the read itself must succeed.
-bool CollectPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
+bool CollectPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data, std::vector<std::string>& paths) {
     auto& os = Os();
     uint32_t required = 0;
     if (os.SetupDiGetDeviceInterfaceDetailA(set, &data, nullptr, 0, &required, nullptr))
@@ -41,7 +43,7 @@ bool CollectPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data) {
         return false;
     const size_t room =
         storage.size() * 4 - offsetof(SP_DEVICE_INTERFACE_DETAIL_DATA_A, DevicePath);
-    HidPathList->emplace_back(detail->DevicePath, strnlen(detail->DevicePath, room));
+    paths.emplace_back(detail->DevicePath, strnlen(detail->DevicePath, room));
     return true;
 }
 
@@ -56,12 +58,13 @@ std::string MatchText(uint16_t vendorId, uint16_t productId) {
 
 TransportStatus EnumerateHidPaths() {
     auto& os = Os();
-    if (!HidPathList)
-        HidPathList = std::make_unique<std::vector<std::string>>();
-    HidPathList->clear();
+    TTransportState& state = TransportState();
+    std::vector<std::string>& paths =
+        state.hidPathList ? *state.hidPathList : state.hidPathList.emplace();
+    paths.clear();
 
     GUID guid{};
-    HidApi.HidD_GetHidGuid(&guid);
+    state.hidApi.HidD_GetHidGuid(&guid);
     HDEVINFO set =
         os.SetupDiGetClassDevsW(&guid, nullptr, nullptr, DigcfPresent | DigcfDeviceInterface);
     if (set == InvalidHandleValue)
@@ -74,10 +77,10 @@ TransportStatus EnumerateHidPaths() {
          ++member) {
         // One unreadable interface does not hide the others: its error is
         // kept and the walk goes on.
-        if (!CollectPath(set, data))
+        if (!CollectPath(set, data, paths))
             status = EnumerationFailed(os.GetLastError(), TEnumerationStep::InterfaceDetail);
     }
-    // The walk ends on a failing call; 259 is its normal end. After an
+    // The walk ends on a failing call; ERROR_NO_MORE_ITEMS is its normal end. After an
     // interface failed, that interface's error is the one kept.
     if (status == TransportStatus::Success) {
         const uint32_t error = os.GetLastError();
@@ -101,36 +104,42 @@ bool PathMatches(std::string path, std::string text) {
 }
 
 uint32_t CountMatchingPaths(const std::string& text) {
+    const TTransportState& state = TransportState();
     uint32_t count = 0;
-    if (HidPathList)
-        for (const std::string& path : *HidPathList)
+    if (state.hidPathList)
+        for (const std::string& path : *state.hidPathList)
             if (PathMatches(path, text))
                 ++count;
     return count;
 }
 
-uint32_t GetMatchingPath(std::string& output, const std::string& text, uint32_t index) {
-    if (!HidPathList)
-        return 1;
+TransportStatus GetMatchingPath(std::string& output, const std::string& text, uint32_t index) {
+    const TTransportState& state = TransportState();
+    if (!state.hidPathList)
+        return TransportStatus::CouldNotFindDevice;
     uint32_t k = 0;
-    for (const std::string& path : *HidPathList) {
+    for (const std::string& path : *state.hidPathList) {
         if (!PathMatches(path, text))
             continue;
         if (k == index) {
             output = path;
-            return 0;
+            return TransportStatus::Success;
         }
         ++k;
     }
-    return 1;
+    return TransportStatus::CouldNotFindDevice;
 }
 
 TransportStatus CountUnits(uint16_t vendorId, uint16_t productId, uint32_t& count) {
-    LastTransportStatus = LoadHidApi();
-    if (LastTransportStatus != TransportStatus::Success)
-        return LastTransportStatus;
-    LastTransportStatus = EnumerateHidPaths();
-    // Counted even after a 7: the paths that could be read are real units.
+    TransportStatus& status = TransportState().lastTransportStatus;
+    status = LoadHidApi();
+    if (status != TransportStatus::Success)
+        return status;
+    status = EnumerateHidPaths();
+    // Counted even after a failed enumeration: the paths that could be read
+    // are real units.
     count = CountMatchingPaths(MatchText(vendorId, productId));
-    return LastTransportStatus;
+    return status;
 }
+
+}  // namespace KL_VRXHid

@@ -6,37 +6,29 @@
 
 #include "hid/transport_status.h"
 
-// The Setup API step at which the latest failing enumeration failed, saved
-// with LastApiError so that the text of status 7 tells which call the API
-// error belongs to. Same lifetime as LastApiError: never cleared on success.
-enum class TEnumerationStep : uint32_t {
-    None = 0,
-    DeviceSet = 1,        // SetupDiGetClassDevsW
-    InterfaceList = 2,    // SetupDiEnumDeviceInterfaces
-    InterfaceDetail = 3,  // SetupDiGetDeviceInterfaceDetailA
-};
-
-extern TEnumerationStep LastEnumerationStep;
+namespace KL_VRXHid {
 
 // "vid_%04X&pid_%04X" filled with the two IDs (always 17 characters).
 std::string MatchText(uint16_t vendorId, uint16_t productId);
 
-// Refills HidPathList with the paths of all present HID interfaces, in
-// enumeration order. 0, or 7 with every readable path kept. Only after
-// LoadHidApi returned 0 in the same operation.
+// Refills the path list with the paths of all present HID interfaces, in
+// enumeration order. Success, or EnumerationFailed with every readable path
+// kept. Only after LoadHidApi returned Success in the same operation.
 TransportStatus EnumerateHidPaths();
 
 // True when text occurs anywhere in path, ignoring the case of a-z.
 bool PathMatches(std::string path, std::string text);
 
-// Number of HidPathList entries that match text.
+// Number of paths in the list that match text.
 uint32_t CountMatchingPaths(const std::string& text);
 
-// The index-th matching path, in its original case: 0 when found (output
-// assigned), 1 when not (output untouched).
-uint32_t GetMatchingPath(std::string& output, const std::string& text, uint32_t index);
+// The index-th matching path, in its original case: Success (output
+// assigned), or CouldNotFindDevice (output untouched).
+TransportStatus GetMatchingPath(std::string& output, const std::string& text, uint32_t index);
 
 // LoadHidApi, EnumerateHidPaths and CountMatchingPaths for one pair, each
-// step's status stored in LastTransportStatus. Returns 6 (count not written),
-// or the enumeration's status with the count written.
+// step's status stored as the latest transport status. Returns ApiLoadFailed
+// (count not written), or the enumeration's status with the count written.
 TransportStatus CountUnits(uint16_t vendorId, uint16_t productId, uint32_t& count);
+
+}  // namespace KL_VRXHid

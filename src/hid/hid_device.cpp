@@ -1,9 +1,11 @@
 #include "hid/hid_device.h"
 
 #include "hid/discovery.h"
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
 #include "log/logger.h"
 #include "os/os.h"
+
+namespace KL_VRXHid {
 
 using namespace KL_VRXOS;
 
@@ -21,11 +23,35 @@ THIDDevice::THIDDevice()
       logPath(LogFilePath) {
     // The status is only recorded: a device without hid.dll can still be
     // made, and every later operation binds again before it needs the library.
-    LastTransportStatus = LoadHidApi();
+    TransportState().lastTransportStatus = LoadHidApi();
 }
 
 THIDDevice::~THIDDevice() {
     CloseDevice();
+}
+
+TransportStatus THIDDevice::OpenUnitByIndex(uint16_t vendorId, uint16_t productId, uint32_t index) {
+    TransportStatus& status = TransportState().lastTransportStatus;
+    status = LoadHidApi();
+    if (status != TransportStatus::Success)
+        return status;
+    // An enumeration failure does not stop the open: a unit whose path was
+    // read opens even when another interface could not be read.
+    status = EnumerateHidPaths();
+    const std::string text = MatchText(vendorId, productId);
+    if (index >= CountMatchingPaths(text))
+        return status = TransportStatus::IndexOutOfRange;
+    std::string path;
+    status = GetMatchingPath(path, text, index);
+    if (status != TransportStatus::Success)
+        return status;
+    status = OpenDevicePath(path);
+    if (status != TransportStatus::Success)
+        return status;
+    status = ReadReportLengths();
+    if (status != TransportStatus::Success)
+        CloseAndForgetLengths();
+    return status;
 }
 
 TransportStatus THIDDevice::OpenDevicePath(std::string path) {
@@ -35,7 +61,7 @@ TransportStatus THIDDevice::OpenDevicePath(std::string path) {
                             FileShareRead | FileShareWrite, nullptr, OpenExisting, 0, nullptr);
     const bool opened = handle != InvalidHandleValue;
     if (!opened)
-        LastApiError = os.GetLastError();
+        TransportState().lastApiError = os.GetLastError();
     // Every open is dumped with its header, whatever the dump flag says, so
     // the file shows where each session on a unit began.
     if (logger) {
@@ -55,21 +81,23 @@ TransportStatus THIDDevice::ReadReportLengths() {
     if (!IsHidApiBound() && LoadHidApi() != TransportStatus::Success)
         return TransportStatus::DeviceNotFound;
     auto& os = Os();
+    TTransportState& state = TransportState();
+    const THidApi& api = state.hidApi;
     PHIDP_PREPARSED_DATA preparsed = nullptr;
-    if (!HidApi.HidD_GetPreparsedData(handle, &preparsed)) {
-        LastApiError = os.GetLastError();
+    if (!api.HidD_GetPreparsedData(handle, &preparsed)) {
+        state.lastApiError = os.GetLastError();
         return TransportStatus::DeviceNotFound;
     }
     TransportStatus status = TransportStatus::Success;
     HIDP_CAPS caps{};
-    if (HidApi.HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
+    if (api.HidP_GetCaps(preparsed, &caps) == HIDP_STATUS_SUCCESS) {
         inputReportLength = caps.InputReportByteLength;
         outputReportLength = caps.OutputReportByteLength;
     } else {
-        LastApiError = os.GetLastError();
+        state.lastApiError = os.GetLastError();
         status = TransportStatus::DeviceNotFound;
     }
-    HidApi.HidD_FreePreparsedData(preparsed);
+    api.HidD_FreePreparsedData(preparsed);
     return status;
 }
 
@@ -84,37 +112,37 @@ void THIDDevice::CloseDevice() {
     handle = InvalidHandleValue;
 }
 
+void THIDDevice::CloseAndForgetLengths() {
+    CloseDevice();
+    inputReportLength = 0;
+    outputReportLength = 0;
+}
+
+bool THIDDevice::IsOpen() const {
+    return handle != InvalidHandleValue;
+}
+
 void THIDDevice::SwitchLog(bool on) {
     // A logger whose file did not open is kept all the same: the transfers
-    // then fail with 5 instead of running unrecorded.
+    // then fail with LogFileFailed instead of running unrecorded.
     if (on && !logger)
-        logger = std::make_unique<TLogger>(logPath);
+        logger = std::make_unique<KL_VRXLog::TLogger>(logPath);
     else if (!on)
         logger.reset();
 }
 
-TransportStatus OpenUnitByIndex(THIDDevice& device, uint16_t vendorId, uint16_t productId,
-                                uint32_t index) {
-    LastTransportStatus = LoadHidApi();
-    if (LastTransportStatus != TransportStatus::Success)
-        return LastTransportStatus;
-    // An enumeration failure does not stop the open: a unit whose path was
-    // read opens even when another interface could not be read.
-    LastTransportStatus = EnumerateHidPaths();
-    const std::string text = MatchText(vendorId, productId);
-    if (index >= CountMatchingPaths(text))
-        return LastTransportStatus = TransportStatus::IndexOutOfRange;
-    std::string path;
-    if (GetMatchingPath(path, text, index) != 0)
-        return LastTransportStatus = TransportStatus::CouldNotFindDevice;
-    LastTransportStatus = device.OpenDevicePath(path);
-    if (LastTransportStatus != TransportStatus::Success)
-        return LastTransportStatus;
-    LastTransportStatus = device.ReadReportLengths();
-    if (LastTransportStatus != TransportStatus::Success) {
-        device.CloseDevice();
-        device.inputReportLength = 0;
-        device.outputReportLength = 0;
-    }
-    return LastTransportStatus;
+TransportStatus CheckDevice(const THIDDevice* device) {
+    TransportStatus& status = TransportState().lastTransportStatus;
+    status = LoadHidApi();
+    if (status != TransportStatus::Success)
+        return status;
+    if (device == nullptr || !device->IsOpen())
+        return status = TransportStatus::DeviceNotOpen;
+    return status;
 }
+
+TransportStatus ReleasedDevice() {
+    return TransportState().lastTransportStatus = TransportStatus::DeviceNotOpen;
+}
+
+}  // namespace KL_VRXHid

@@ -1,16 +1,19 @@
-#include "hid/report_io.h"
-
+// THIDDevice's report output and input, with their log records.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
+#include "hid/hid_device.h"
 #include "log/logger.h"
 #include "os/os.h"
 
+namespace KL_VRXHid {
+
 using namespace KL_VRXOS;
+using KL_VRXLog::TLogger;
 
 namespace {
 
@@ -36,15 +39,15 @@ std::string RawText(const std::vector<uint8_t>& report, uint32_t count) {
 
 // After each record of a successful step: straight to the file unless the
 // device holds its records back for the next failure.
-void PromptDump(THIDDevice& device) {
-    if (device.logDumpFlag == 0)
-        device.logger->Dump(false);
+void PromptDump(TLogger& logger, uint8_t logDumpFlag) {
+    if (logDumpFlag == 0)
+        logger.Dump(false);
 }
 
 // After a failure record: with a header when records were held back, so the
 // burst of history stands apart in the file.
-void FailureDump(THIDDevice& device) {
-    device.logger->Dump(device.logDumpFlag != 0);
+void FailureDump(TLogger& logger, uint8_t logDumpFlag) {
+    logger.Dump(logDumpFlag != 0);
 }
 
 // The record of a failed transfer. verb is "Send"/"Read", unit "written"/"read".
@@ -60,59 +63,61 @@ std::string FailureRecord(const char* verb, const char* unit, uint32_t error, ui
 
 }  // namespace
 
-TransportStatus WriteReport(THIDDevice& device, const uint8_t* data, uint32_t& length) {
+TransportStatus THIDDevice::WriteReport(const uint8_t* data, uint32_t& length) {
+    uint32_t& apiError = TransportState().lastApiError;
     // What WriteFile itself would answer to bytes that are not there.
     if (data == nullptr && length > 0) {
-        LastApiError = ErrorInvalidParameter;
+        apiError = ErrorInvalidParameter;
         return TransportStatus::SendFailed;
     }
-    if (device.logger) {
+    if (logger) {
         std::string record = " Attempting to send to device: ";
         record += length == 0 ? "Empty Buffer" : HexList(data, length);
-        if (device.logger->AddRecord(std::move(record)) != 0)
+        if (logger->AddRecord(std::move(record)) != KL_VRXLog::LogStatus::Success)
             return TransportStatus::LogFileFailed;
-        PromptDump(device);
+        PromptDump(*logger, logDumpFlag);
     }
-    if (length > device.outputReportLength)
+    if (length > outputReportLength)
         return TransportStatus::SendFailed;
 
-    std::vector<uint8_t> report(device.outputReportLength, 0);
+    std::vector<uint8_t> report(outputReportLength, 0);
     if (length > 0)
         std::memcpy(report.data(), data, length);
     auto& os = Os();
-    if (os.WriteFile(device.handle, report.data(), device.outputReportLength, &length, nullptr)) {
-        if (device.logger) {
-            device.logger->AddRecord("    Send succeeded. Bytes read by device: " +
-                                     std::to_string(length));
-            PromptDump(device);
+    if (os.WriteFile(handle, report.data(), outputReportLength, &length, nullptr)) {
+        if (logger) {
+            logger->AddRecord("    Send succeeded. Bytes read by device: " +
+                              std::to_string(length));
+            PromptDump(*logger, logDumpFlag);
         }
         return TransportStatus::Success;
     }
-    LastApiError = os.GetLastError();
-    if (device.logger) {
-        device.logger->AddRecord(FailureRecord("Send", "written", LastApiError, length, report));
-        FailureDump(device);
+    apiError = os.GetLastError();
+    if (logger) {
+        logger->AddRecord(FailureRecord("Send", "written", apiError, length, report));
+        FailureDump(*logger, logDumpFlag);
     }
     return TransportStatus::SendFailed;
 }
 
-TransportStatus ReadReport(THIDDevice& device, uint8_t* buffer, uint32_t& length) {
+TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
+    uint32_t& apiError = TransportState().lastApiError;
     if (buffer == nullptr && length > 0) {
-        LastApiError = ErrorInvalidParameter;
+        apiError = ErrorInvalidParameter;
         return TransportStatus::ReadFailed;
     }
-    if (device.logger) {
-        if (device.logger->AddRecord(" Attempting to read from device: ") != 0)
+    if (logger) {
+        if (logger->AddRecord(" Attempting to read from device: ") != KL_VRXLog::LogStatus::Success)
             return TransportStatus::LogFileFailed;
-        PromptDump(device);
+        PromptDump(*logger, logDumpFlag);
     }
 
-    std::vector<uint8_t> received(device.inputReportLength, 0);
+    std::vector<uint8_t> received(inputReportLength, 0);
     if (length > 0)
         std::memset(buffer, 0, length);
     uint32_t count = 0;
     auto& os = Os();
-    if (os.ReadFile(device.handle, received.data(), device.inputReportLength, &count, nullptr)) {
+    if (os.ReadFile(handle, received.data(), inputReportLength, &count, nullptr)) {
         // The count comes from the system; the copy never trusts it further
         // than the receive buffer or the caller's buffer.
         const size_t copied = std::min<size_t>({length, count, received.size()});
@@ -121,41 +126,45 @@ TransportStatus ReadReport(THIDDevice& device, uint8_t* buffer, uint32_t& length
         length = count;
         if (count == 0)
             return TransportStatus::Success;
-        if (device.logger) {
-            device.logger->AddRecord(
+        if (logger) {
+            logger->AddRecord(
                 "    Read succeeded. Bytes read by device: " + std::to_string(count) + " Buffer: " +
-                HexList(received.data(), std::min<uint32_t>(count, device.inputReportLength)));
-            PromptDump(device);
+                HexList(received.data(), std::min<uint32_t>(count, inputReportLength)));
+            PromptDump(*logger, logDumpFlag);
         }
         return TransportStatus::Success;
     }
     length = count;
-    LastApiError = os.GetLastError();
-    if (device.logger) {
-        device.logger->AddRecord(FailureRecord("Read", "read", LastApiError, count, received));
-        FailureDump(device);
+    apiError = os.GetLastError();
+    if (logger) {
+        logger->AddRecord(FailureRecord("Read", "read", apiError, count, received));
+        FailureDump(*logger, logDumpFlag);
     }
     return TransportStatus::ReadFailed;
 }
 
-TransportStatus SendReport(THIDDevice& device, const uint8_t* data, uint32_t& length) {
-    LastTransportStatus = LoadHidApi();
-    if (LastTransportStatus != TransportStatus::Success)
-        return LastTransportStatus;
-    if (device.handle == InvalidHandleValue)
-        return LastTransportStatus = TransportStatus::DeviceNotOpen;
-    if (length > device.outputReportLength)
-        return LastTransportStatus = TransportStatus::InvalidBufferLength;
-    return LastTransportStatus = WriteReport(device, data, length);
+TransportStatus THIDDevice::SendReport(const uint8_t* data, uint32_t& length) {
+    TransportStatus& status = TransportState().lastTransportStatus;
+    status = LoadHidApi();
+    if (status != TransportStatus::Success)
+        return status;
+    if (handle == InvalidHandleValue)
+        return status = TransportStatus::DeviceNotOpen;
+    if (length > outputReportLength)
+        return status = TransportStatus::InvalidBufferLength;
+    return status = WriteReport(data, length);
 }
 
-TransportStatus ReceiveReport(THIDDevice& device, uint8_t* buffer, uint32_t& length) {
-    LastTransportStatus = LoadHidApi();
-    if (LastTransportStatus != TransportStatus::Success)
-        return LastTransportStatus;
-    if (device.handle == InvalidHandleValue)
-        return LastTransportStatus = TransportStatus::DeviceNotOpen;
-    if (length != device.inputReportLength)
-        return LastTransportStatus = TransportStatus::InvalidBufferLength;
-    return LastTransportStatus = ReadReport(device, buffer, length);
+TransportStatus THIDDevice::ReceiveReport(uint8_t* buffer, uint32_t& length) {
+    TransportStatus& status = TransportState().lastTransportStatus;
+    status = LoadHidApi();
+    if (status != TransportStatus::Success)
+        return status;
+    if (handle == InvalidHandleValue)
+        return status = TransportStatus::DeviceNotOpen;
+    if (length != inputReportLength)
+        return status = TransportStatus::InvalidBufferLength;
+    return status = ReadReport(buffer, length);
 }
+
+}  // namespace KL_VRXHid

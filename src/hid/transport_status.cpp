@@ -3,13 +3,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "hid/discovery.h"
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
+
+namespace KL_VRXHid {
 
 namespace {
 
-// The texts of codes 0 to 10, in code order. Codes 6 to 10 take LastApiError
-// (code 7 also the failing enumeration step) as signed decimals.
+// The texts of Success to ReadFailed, in code order. ApiLoadFailed and the
+// codes after it take the saved API error (EnumerationFailed also the failing
+// enumeration step) as signed decimals.
 const char* const statusTexts[] = {
     "Success.",
     "Could not find device.",
@@ -29,26 +31,28 @@ const char* const statusTexts[] = {
 void GetTransportStatusText(char* buffer) {
     if (buffer == nullptr)
         return;
-    const uint32_t code = static_cast<uint32_t>(LastTransportStatus);
+    const TTransportState& state = TransportState();
+    const TransportStatus status = state.lastTransportStatus;
+    const auto code = static_cast<uint32_t>(status);
     // Shown signed, as Windows tools print a DWORD through "%d": an error
     // with its highest bit set reads negative.
-    const int apiError = static_cast<int>(LastApiError);
-    char text[TransportTextSize + 64] = {};
-    if (code <= 5) {
+    const int apiError = static_cast<int>(state.lastApiError);
+    // Zeroed first, so everything after the text is NUL however short it is.
+    char text[TransportTextSize] = {};
+    if (status <= TransportStatus::LogFileFailed) {
         std::snprintf(text, sizeof text, "%s", statusTexts[code]);
-    } else if (code == 7) {
-        // "Code:" names the Setup API step that failed (1 making the device
-        // set, 2 enumerating an interface, 3 reading an interface's path),
-        // which the API error alone does not tell apart.
-        std::snprintf(text, sizeof text, statusTexts[code], static_cast<int>(LastEnumerationStep),
-                      apiError);
-    } else if (code <= 10) {
+    } else if (status == TransportStatus::EnumerationFailed) {
+        // "Code:" names the Setup API step that failed, which the API error
+        // alone does not tell apart.
+        std::snprintf(text, sizeof text, statusTexts[code],
+                      static_cast<int>(state.lastEnumerationStep), apiError);
+    } else if (status <= TransportStatus::ReadFailed) {
         std::snprintf(text, sizeof text, statusTexts[code], apiError);
     } else {
         // No step stores such a code; say what was found instead of guessing.
         std::snprintf(text, sizeof text, "Unknown transport status %u.", code);
     }
-    // strncpy pads the rest of the 127 characters with NUL.
-    std::strncpy(buffer, text, TransportTextSize - 1);
-    buffer[TransportTextSize - 1] = '\0';
+    std::memcpy(buffer, text, TransportTextSize);
 }
+
+}  // namespace KL_VRXHid

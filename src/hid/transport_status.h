@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace KL_VRXHid {
+
 enum class TransportStatus : uint32_t {
     Success = 0,
     CouldNotFindDevice = 1,   // "Could not find device."
@@ -20,8 +22,10 @@ enum class TransportStatus : uint32_t {
 // Size of the buffer GetTransportStatusText fills: 127 characters and a NUL.
 inline constexpr unsigned TransportTextSize = 128;
 
-// Writes the text of LastTransportStatus (with LastApiError in its
-// placeholder) into buffer, which holds at least TransportTextSize
-// characters: at most 127 characters, the rest of them NUL, and buffer[127]
-// always NUL. Reads the two process-wide variables, changes neither.
+// Writes the text of the latest transport status (with the saved API error in
+// its placeholders) into buffer, which holds at least TransportTextSize
+// characters: at most 127 characters, the rest of them NUL, so buffer[127]
+// is always NUL. Reads the transport's state, changes nothing.
 void GetTransportStatusText(char* buffer);
+
+}  // namespace KL_VRXHid

@@ -5,6 +5,8 @@
 
 #include "os/os.h"
 
+namespace KL_VRXLog {
+
 namespace {
 
 // The local time now as "YYYY-MM-DD HH-MM-SS": hyphens in the time too, so
@@ -31,10 +33,10 @@ TLogger::TLogger(const std::string& path) : fileOpen(0), chunkLimit(DefaultChunk
 // still be adding to it; the stream's destructor writes its buffer out.
 TLogger::~TLogger() = default;
 
-uint32_t TLogger::AddRecord(std::string message) {
+LogStatus TLogger::AddRecord(std::string message) {
     std::lock_guard<std::mutex> guard(lock);
     if (!fileOpen)
-        return 1;
+        return LogStatus::FileNotOpen;
     // The tick count is shown signed ("%d"), so after 24.8 days of uptime it
     // reads negative; the thread id is a plain decimal, as _itoa writes it.
     auto& os = KL_VRXOS::Os();
@@ -51,21 +53,23 @@ uint32_t TLogger::AddRecord(std::string message) {
         previousChunk.swap(currentChunk);
         currentChunk.clear();
     }
-    return 0;
+    return LogStatus::Success;
 }
 
-uint32_t TLogger::Dump(bool withHeader) {
+LogStatus TLogger::Dump(bool withHeader) {
     const std::string header =
         withHeader ? "\n\n\n Dumped at: " + LogTimestamp() + "\n\n" : std::string();
     // Under the same lock as AddRecord, so a dump never writes or empties the
     // chunks while another thread appends to them.
     std::lock_guard<std::mutex> guard(lock);
     if (!fileOpen)
-        return 1;
+        return LogStatus::FileNotOpen;
     stream->Write(header);
     stream->Write(previousChunk);
     stream->Write(currentChunk);
     previousChunk.clear();
     currentChunk.clear();
-    return 0;
+    return LogStatus::Success;
 }
+
+}  // namespace KL_VRXLog

@@ -8,6 +8,14 @@
 
 #include "os/text_file.h"
 
+namespace KL_VRXLog {
+
+// What AddRecord and Dump report.
+enum class LogStatus : uint32_t {
+    Success = 0,
+    FileNotOpen = 1,  // the file did not open when the logger was made
+};
+
 class TLogger {
   public:
     // Opens path (a Windows path, through the OS layer) for appending and
@@ -19,11 +27,11 @@ class TLogger {
     TLogger(const TLogger&) = delete;
     TLogger& operator=(const TLogger&) = delete;
 
-    // Keeps one record line: 0, or 1 when the file is not open.
-    uint32_t AddRecord(std::string message);
-    // Writes the held lines (after a dump header when withHeader): 0, or 1
-    // when the file is not open.
-    uint32_t Dump(bool withHeader);
+    // Keeps one record line. Success or FileNotOpen.
+    LogStatus AddRecord(std::string message);
+    // Writes the held lines (after a dump header when withHeader). Success
+    // or FileNotOpen.
+    LogStatus Dump(bool withHeader);
 
     bool FileOpen() const { return fileOpen != 0; }
 
@@ -37,3 +45,5 @@ class TLogger {
     std::string currentChunk;
     std::string previousChunk;
 };
+
+}  // namespace KL_VRXLog

@@ -6,7 +6,6 @@
 #include "msvc_abi/core_bridge.h"
 
 #include <cstdlib>
-#include <limits>
 #include <memory>
 
 #include "KL_VRX/KL_VRX.h"
@@ -14,6 +13,12 @@
 #include "api/process_last_error.h"
 #include "controller/controller_status.h"
 #include "controller/hardware_controller.h"
+
+using KL_VRXApi::CreateOutOfMemoryText;
+using KL_VRXApi::DeleteRefusedText;
+using KL_VRXApi::SetProcessLastError;
+using KL_VRXController::Code;
+using KL_VRXController::VRXStatus;
 
 namespace {
 
@@ -47,18 +52,14 @@ struct KlVrxCore {
 
 namespace {
 
-// SetErrorText's text for a status it has no text of its own for.
-constexpr uint32_t UnlistedStatus = std::numeric_limits<uint32_t>::max();
-
-// Runs call on the core's controller. An operation that throws (the memory
-// for a log, say) fails with 5 and "Unexpected error.".
+// Runs call on the core's controller. Nothing thrown may cross into the
+// other ABI's frames: an operation that throws fails with 5.
 template <typename TCall>
 uint32_t Guarded(KlVrxCore* core, TCall call) noexcept {
     try {
         return call(*core->controller);
     } catch (...) {
-        core->controller->SetErrorText(UnlistedStatus);
-        return VRXStatus::CommandFailed;
+        return Code(VRXStatus::CommandFailed);
     }
 }
 
@@ -111,7 +112,7 @@ void KlVrxViewFree(void* memory) {
 
 uint32_t KlVrxRefuseDeletion(void) {
     SetProcessLastError(DeleteRefusedText);
-    return VRXStatus::InvalidPointer;
+    return Code(VRXStatus::InvalidPointer);
 }
 
 #define KL_VRX_DEFINE_FORWARDED(name, parameters, arguments)                                      \

@@ -6,7 +6,12 @@
 
 #include <cstdint>
 
+namespace KL_VRXProtocol {
+
 namespace VRXCommand {
+
+// Byte 0 of every command message: the unit uses no numbered reports.
+inline constexpr uint8_t ReportId = 0x00;
 
 // Block reads: data from reply byte 2 on.
 inline constexpr uint8_t ReadDeviceInfo = 0;     // 3 bytes
@@ -69,6 +74,7 @@ inline constexpr uint32_t PollPause = 5;
 }  // namespace VRXTimeout
 
 // What OpenUnit sends once the unit is open (any value above Park: nothing).
+// A byte, as hosts pass it to Open.
 namespace VRXStartAction {
 
 inline constexpr uint8_t FullStart = 0;  // 33 with 15 awaited on 18, then 34 with 1 on 19
@@ -76,3 +82,5 @@ inline constexpr uint8_t Park = 1;       // 33 with 127 awaited on 18, when 18 r
 inline constexpr uint8_t None = 2;
 
 }  // namespace VRXStartAction
+
+}  // namespace KL_VRXProtocol

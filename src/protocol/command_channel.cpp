@@ -1,35 +1,37 @@
+// The channel's device and the steps every transaction is built from: the
+// unit check, one message and its reply, one message alone.
 #include "protocol/command_channel.h"
 
-#include <vector>
-
-#include "hid/hid_api.h"
-#include "hid/report_io.h"
+#include "hid/discovery.h"
+#include "hid/hid_binding.h"
 #include "os/os.h"
 #include "protocol/command_catalogue.h"
-#include "protocol/unit_check.h"
 
-ProtocolError CheckUnit(const THIDDevice* device) {
-    LastTransportStatus = LoadHidApi();
-    if (LastTransportStatus != TransportStatus::Success)
-        return ProtocolError::NotOpened;
-    if (device == nullptr || device->handle == KL_VRXOS::InvalidHandleValue) {
-        LastTransportStatus = TransportStatus::DeviceNotOpen;
-        return ProtocolError::NotOpened;
-    }
-    return ProtocolError::Success;
-}
+namespace KL_VRXProtocol {
 
-TransportStatus OpenOnDevice(THIDDevice* device, uint16_t vendorId, uint16_t productId,
-                             uint32_t index) {
-    if (device == nullptr)
-        return LastTransportStatus = TransportStatus::DeviceNotOpen;
-    return OpenUnitByIndex(*device, vendorId, productId, index);
-}
+using KL_VRXHid::TransportStatus;
 
 // The device binds the HID library as it is created and records the outcome;
 // a failure shows up at the first operation's unit check, not here.
 TVRXCommandChannel::TVRXCommandChannel()
-    : device(std::make_unique<THIDDevice>()), launchMode(2), lastError(ProtocolError::Success) {}
+    : device(std::make_unique<KL_VRXHid::THIDDevice>()),
+      launchMode(2),
+      lastError(ProtocolError::Success) {}
+
+TVRXCommandChannel::~TVRXCommandChannel() = default;
+
+ProtocolError TVRXCommandChannel::CheckUnit() {
+    return KL_VRXHid::CheckDevice(device.get()) == TransportStatus::Success
+               ? ProtocolError::Success
+               : ProtocolError::NotOpened;
+}
+
+TransportStatus TVRXCommandChannel::OpenOnDevice(uint16_t vendorId, uint16_t productId,
+                                                 uint32_t index) {
+    if (!device)
+        return KL_VRXHid::ReleasedDevice();
+    return device->OpenUnitByIndex(vendorId, productId, index);
+}
 
 ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLength,
                                            uint32_t& replyCapacity, bool& echo, uint32_t timeout) {
@@ -38,9 +40,9 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
     // The capacity on entry is the size of buffer: bytes beyond it are never touched.
     const uint32_t capacity = replyCapacity;
 
-    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(); check != ProtocolError::Success)
         return lastError = check;
-    if (buffer == nullptr || messageLength == 0 || messageLength > device->outputReportLength ||
+    if (buffer == nullptr || messageLength == 0 || messageLength > device->OutputReportLength() ||
         messageLength > capacity)
         return lastError = ProtocolError::InsufficientBuffer;
     const uint8_t command = messageLength >= 2 ? buffer[1] : 0;
@@ -48,7 +50,7 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
     // The reply lands in buffer, so the message goes out from a copy of its own.
     std::vector<uint8_t> message(buffer, buffer + messageLength);
     uint32_t written = messageLength;
-    if (SendReport(*device, message.data(), written) != TransportStatus::Success || written == 0) {
+    if (device->SendReport(message.data(), written) != TransportStatus::Success || written == 0) {
         replyCapacity = 0;
         return lastError = ProtocolError::SendFailed;
     }
@@ -61,7 +63,7 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
     uint32_t received = 0;
     for (;;) {
         received = capacity;
-        TransportStatus status = ReceiveReport(*device, buffer, received);
+        TransportStatus status = device->ReceiveReport(buffer, received);
         if (status != TransportStatus::Success) {
             // Only a read that reached the system reports a byte count of its own.
             if (status != TransportStatus::ReadFailed)
@@ -97,14 +99,65 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
 
 ProtocolError TVRXCommandChannel::SendOnly(const uint8_t* message) {
     lastError = ProtocolError::Success;
-    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(); check != ProtocolError::Success)
         return lastError = check;
-    if (message == nullptr || device->outputReportLength < 2)
+    if (message == nullptr || device->OutputReportLength() < 2)
         return lastError = ProtocolError::InsufficientBuffer;
 
     uint8_t copy[2] = {message[0], message[1]};
     uint32_t written = sizeof copy;
-    if (SendReport(*device, copy, written) != TransportStatus::Success || written == 0)
+    if (device->SendReport(copy, written) != TransportStatus::Success || written == 0)
         return lastError = ProtocolError::SendFailed;
     return lastError;
 }
+
+// The same sequence as the transport's unit count, with the count defined
+// (0) when binding fails, so callers need not pre-set it.
+TransportStatus TVRXCommandChannel::LookupUnits(uint16_t vendorId, uint16_t productId,
+                                                uint32_t& count) {
+    count = 0;
+    return KL_VRXHid::CountUnits(vendorId, productId, count);
+}
+
+void TVRXCommandChannel::GetErrorText(char* buffer) const {
+    GetProtocolErrorText(lastError, buffer);
+}
+
+bool TVRXCommandChannel::IsUnitOpen() const {
+    return device && device->IsOpen();
+}
+
+void TVRXCommandChannel::CloseUnit() {
+    if (device)
+        device->CloseAndForgetLengths();
+}
+
+bool TVRXCommandChannel::IsLogging() const {
+    return device && device->IsLogging();
+}
+
+void TVRXCommandChannel::SwitchLog(bool on) {
+    if (device)
+        device->SwitchLog(on);
+}
+
+uint8_t TVRXCommandChannel::LogDumpFlag() const {
+    return device ? device->LogDumpFlag() : 1;
+}
+
+void TVRXCommandChannel::SetLogDumpFlag(uint8_t flag) {
+    if (device)
+        device->SetLogDumpFlag(flag);
+}
+
+// Every controller destruction unbinds hid.dll, even while other controllers
+// live: their next transport step binds it again. The binding goes first so
+// that the device's close happens with nothing of hid.dll still held.
+void TVRXCommandChannel::ReleaseDevice() {
+    if (!device)
+        return;
+    KL_VRXHid::UnloadHidApi();
+    device.reset();
+}
+
+}  // namespace KL_VRXProtocol

@@ -1,8 +1,10 @@
-// USB identification of the two model families, and the process-wide
-// FamilyIds of the current family.
+// USB identification of the two model families, and the protocol's part of
+// the library state: FamilyIds, the identifiers of the current family.
 #pragma once
 
 #include <cstdint>
+
+namespace KL_VRXProtocol {
 
 struct TFamilyIds {
     uint16_t vendorIdFirst;
@@ -19,10 +21,26 @@ constexpr TFamilyIds FamilyIdsOf(uint32_t family) {
                        : TFamilyIds{VRXVendorId, VRXVendorId, 0x0E32, 0x0E31};
 }
 
-// Rewritten by every controller creation; read by the channel when it
-// switches launch modes, counts and opens. Load-time value: family 1's.
-extern TFamilyIds FamilyIds;
+// The protocol's process-wide state, at its load-time values.
+struct TProtocolState {
+    // Rewritten by every controller creation (SelectFamily); read by the
+    // channel when it switches launch modes, counts and opens.
+    TFamilyIds familyIds = FamilyIdsOf(1);
+};
 
-// Puts FamilyIds and the transport's process-wide state back to their
-// load-time values.
-void ResetProtocolState();
+// The protocol's part of the library state.
+TProtocolState& ProtocolState();
+
+// The current family's identifiers, read afresh at each use: another
+// controller may change the family meanwhile.
+inline TFamilyIds CurrentFamilyIds() {
+    return ProtocolState().familyIds;
+}
+
+// Makes family 1 or 2 (family 1 for any other value) the current family of
+// every channel in the process.
+inline void SelectFamily(uint32_t family) {
+    ProtocolState().familyIds = FamilyIdsOf(family);
+}
+
+}  // namespace KL_VRXProtocol

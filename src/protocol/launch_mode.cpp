@@ -1,11 +1,13 @@
-// Bringing units into launch mode 2, and opening one with its start-up.
-#include "hid/discovery.h"
-#include "hid/hid_api.h"
+// Bringing units into launch mode 2, counting the family's units, and
+// opening one with its start-up.
 #include "os/os.h"
 #include "protocol/command_catalogue.h"
 #include "protocol/command_channel.h"
 #include "protocol/family_ids.h"
-#include "protocol/unit_check.h"
+
+namespace KL_VRXProtocol {
+
+using KL_VRXHid::TransportStatus;
 
 namespace {
 
@@ -17,12 +19,12 @@ constexpr uint32_t MaxUnitsToSwitch = 10;
 
 ProtocolError TVRXCommandChannel::ApplyLaunchMode() {
     lastError = ProtocolError::Success;
-    if (ProtocolError check = CheckUnit(device.get()); check != ProtocolError::Success)
+    if (ProtocolError check = CheckUnit(); check != ProtocolError::Success)
         return lastError = check;
-    if (device->outputReportLength < 2)
+    if (device->OutputReportLength() < 2)
         return lastError = ProtocolError::InsufficientBuffer;
 
-    const uint8_t message[2] = {VRXReportId, VRXCommand::ApplyLaunchMode};
+    const uint8_t message[2] = {VRXCommand::ReportId, VRXCommand::ApplyLaunchMode};
     ProtocolError result = SendOnly(message);
     // The unit leaves the bus to re-enumerate; let it have the processor.
     KL_VRXOS::Os().Sleep(0);
@@ -35,9 +37,9 @@ ProtocolError TVRXCommandChannel::SwitchUnitsToLaunchMode() {
     uint32_t passes = 0;
     uint32_t passLimit = 0;
     for (;;) {
-        // FamilyIds is read afresh at each pass: another controller may have
-        // changed the family meanwhile.
-        const TFamilyIds ids = FamilyIds;
+        // Read afresh at each pass: another controller may have changed the
+        // family meanwhile.
+        const TFamilyIds ids = CurrentFamilyIds();
         uint32_t count = 0;
         const TransportStatus status = LookupUnits(ids.vendorIdSecond, ids.productIdSecond, count);
         const bool counted = status != TransportStatus::ApiLoadFailed;
@@ -59,8 +61,7 @@ ProtocolError TVRXCommandChannel::SwitchUnitsToLaunchMode() {
             return lastError = ProtocolError::LaunchModeFailed;
 
         // Opening closes whatever unit the channel held.
-        if (OpenOnDevice(device.get(), ids.vendorIdSecond, ids.productIdSecond, 0) !=
-            TransportStatus::Success)
+        if (OpenOnDevice(ids.vendorIdSecond, ids.productIdSecond, 0) != TransportStatus::Success)
             return lastError = ProtocolError::OpenFailed;
         if (ProtocolError result = WriteCommand(VRXCommand::WriteLaunchMode,
                                                 static_cast<uint8_t>(launchMode), VRXTimeout::Io);
@@ -75,14 +76,25 @@ ProtocolError TVRXCommandChannel::SwitchUnitsToLaunchMode() {
     }
 }
 
+ProtocolError TVRXCommandChannel::CountFamilyUnits(uint32_t& count) {
+    lastError = ProtocolError::Success;
+    // Units of the family in the other launch mode are switched first, so
+    // that they are counted (and can be opened) under the first product ID.
+    if (SwitchUnitsToLaunchMode() != ProtocolError::Success)
+        return lastError;
+    const TFamilyIds ids = CurrentFamilyIds();
+    if (LookupUnits(ids.vendorIdFirst, ids.productIdFirst, count) != TransportStatus::Success)
+        lastError = ProtocolError::DeviceInfoFailed;
+    return lastError;
+}
+
 ProtocolError TVRXCommandChannel::OpenUnit(uint32_t index, uint8_t startAction) {
     lastError = ProtocolError::Success;
     if (ProtocolError result = SwitchUnitsToLaunchMode(); result != ProtocolError::Success)
         return lastError = result;
 
-    const TFamilyIds ids = FamilyIds;
-    if (OpenOnDevice(device.get(), ids.vendorIdFirst, ids.productIdFirst, index) !=
-        TransportStatus::Success)
+    const TFamilyIds ids = CurrentFamilyIds();
+    if (OpenOnDevice(ids.vendorIdFirst, ids.productIdFirst, index) != TransportStatus::Success)
         return lastError = ProtocolError::OpenFailed;
 
     // Register 18 is read whatever the start action: a unit that cannot answer
@@ -105,3 +117,5 @@ ProtocolError TVRXCommandChannel::OpenUnit(uint32_t index, uint8_t startAction) 
     }
     return lastError = result;
 }
+
+}  // namespace KL_VRXProtocol

@@ -1,7 +1,9 @@
-// Result codes of the command channel.
+// Result codes of the command channel and their texts.
 #pragma once
 
 #include <cstdint>
+
+namespace KL_VRXProtocol {
 
 enum class ProtocolError : uint32_t {
     Success = 0,             // "Success."
@@ -18,3 +20,15 @@ enum class ProtocolError : uint32_t {
     SendFailed = 11,         // "Problem sending data to VRX. " + transport text
     ReadFailed = 12,         // "Problem reading data from VRX. " + transport text
 };
+
+// Size of the buffers the texts go to: 255 characters and a NUL.
+inline constexpr unsigned ProtocolTextSize = 256;
+
+// Writes the text of code into buffer, which holds at least
+// ProtocolTextSize characters: for DeviceInfoFailed to ReadFailed the latest
+// transport status's text follows the code's own. At most 255 characters and
+// every character after them NUL, so buffer[255] is always NUL; a code past
+// ReadFailed, which no operation records, reads as empty.
+void GetProtocolErrorText(ProtocolError code, char* buffer);
+
+}  // namespace KL_VRXProtocol

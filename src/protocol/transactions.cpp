@@ -6,51 +6,51 @@
 #include "os/os.h"
 #include "protocol/command_catalogue.h"
 #include "protocol/command_channel.h"
-#include "protocol/unit_check.h"
+
+namespace KL_VRXProtocol {
 
 namespace {
 
 // A poll has reached the state once this many replies in a row report it.
 constexpr unsigned ConfirmingPolls = 2;
 
-// One message of 2 (register, block or poll) or 3 bytes (write) and its
-// echoed reply. reply holds inputReportLength bytes on success. A reply
-// carries inputReportLength - 2 data bytes after its report ID and echo; a
-// request for more than that is refused before anything is sent.
-ProtocolError Exchange(TVRXCommandChannel& channel, uint8_t code, const uint8_t* value,
-                       uint32_t timeout, std::vector<uint8_t>& reply, uint32_t dataBytes = 1) {
-    if (ProtocolError check = CheckUnit(channel.device.get()); check != ProtocolError::Success)
+}  // namespace
+
+// reply holds the input report length in bytes on success. A reply carries
+// that length less 2 data bytes after its report ID and echo; a request for
+// more than that is refused before anything is sent.
+ProtocolError TVRXCommandChannel::Exchange(uint8_t code, const uint8_t* value, uint32_t timeout,
+                                           std::vector<uint8_t>& reply, uint32_t dataBytes) {
+    if (ProtocolError check = CheckUnit(); check != ProtocolError::Success)
         return check;
-    const uint32_t inputLength = channel.device->inputReportLength;
+    const uint32_t inputLength = device->InputReportLength();
     if (inputLength < 3 || dataBytes > inputLength - 2)
         return ProtocolError::InsufficientBuffer;
 
     reply.assign(inputLength, 0);
-    reply[0] = VRXReportId;
+    reply[0] = VRXCommand::ReportId;
     reply[1] = code;
     if (value != nullptr)
         reply[2] = *value;
     uint32_t capacity = inputLength;
     bool echo = false;
     ProtocolError result =
-        channel.Transact(reply.data(), value != nullptr ? 3 : 2, capacity, echo, timeout);
+        Transact(reply.data(), value != nullptr ? 3 : 2, capacity, echo, timeout);
     if (result == ProtocolError::Success && !echo)
         result = ProtocolError::NotEchoed;
     return result;
 }
 
-}  // namespace
-
 ProtocolError TVRXCommandChannel::WriteCommand(uint8_t code, uint8_t value, uint32_t timeout) {
     lastError = ProtocolError::Success;
     std::vector<uint8_t> reply;
-    return lastError = Exchange(*this, code, &value, timeout, reply);
+    return lastError = Exchange(code, &value, timeout, reply);
 }
 
 ProtocolError TVRXCommandChannel::ReadRegister(uint8_t code, uint8_t& value, uint32_t timeout) {
     lastError = ProtocolError::Success;
     std::vector<uint8_t> reply;
-    ProtocolError result = Exchange(*this, code, nullptr, timeout, reply);
+    ProtocolError result = Exchange(code, nullptr, timeout, reply);
     if (result == ProtocolError::Success)
         value = reply[2];
     return lastError = result;
@@ -61,7 +61,7 @@ ProtocolError TVRXCommandChannel::ReadBlock(uint8_t code, uint8_t* data, uint32_
     if (data == nullptr && count > 0)
         return lastError = ProtocolError::InsufficientBuffer;
     std::vector<uint8_t> reply;
-    ProtocolError result = Exchange(*this, code, nullptr, VRXTimeout::Io, reply, count);
+    ProtocolError result = Exchange(code, nullptr, VRXTimeout::Io, reply, count);
     if (result == ProtocolError::Success && count > 0)
         std::memcpy(data, reply.data() + 2, count);
     return lastError = result;
@@ -80,7 +80,7 @@ ProtocolError TVRXCommandChannel::WriteAndWait(uint8_t code, uint8_t pollCode, u
     unsigned matches = 0;
     std::vector<uint8_t> reply;
     for (;;) {
-        ProtocolError result = Exchange(*this, pollCode, nullptr, ioTimeout, reply);
+        ProtocolError result = Exchange(pollCode, nullptr, ioTimeout, reply);
         if (result != ProtocolError::Success)
             return lastError = result;
         const uint8_t state = reply[2];
@@ -103,3 +103,5 @@ ProtocolError TVRXCommandChannel::WriteAndWait(uint8_t code, uint8_t pollCode, u
         }
     }
 }
+
+}  // namespace KL_VRXProtocol

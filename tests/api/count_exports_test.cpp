@@ -1,9 +1,12 @@
 // GetVRXDeviceCount and GetLastVRXDLLError through the emulator.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "KL_VRX/KL_VRX.h"
 #include "KL_VRX/emulator.h"
-#include "controller/unit_count.h"
+#include "controller/attached_units.h"
+#include "support/row_name.h"
 
 using KL_VRXEmu::TEmulatedBus;
 
@@ -43,11 +46,10 @@ TEST(CountExports, BothFamiliesUnderBothProductIds) {
     bus.AttachUnit(2);
     bus.AttachUnit(2);
     bus.AttachForeign(0x3C5A, 0x0E33);
-    uint32_t n1 = 0;
-    uint32_t n2 = 0;
-    EXPECT_EQ(CountAttachedUnits(n1, n2), TUnitCountResult::Counted);
-    EXPECT_EQ(n1, 2u);
-    EXPECT_EQ(n2, 3u);
+    const KL_VRXController::TAttachedUnits units = KL_VRXController::CountAttachedUnits();
+    EXPECT_EQ(units.failedPass, 0u);
+    EXPECT_EQ(units.family1, 2u);
+    EXPECT_EQ(units.family2, 3u);
     uint32_t count = 0;
     EXPECT_EQ(GetVRXDeviceCount(&count), 0u);
     EXPECT_EQ(count, 6u);
@@ -56,34 +58,43 @@ TEST(CountExports, BothFamiliesUnderBothProductIds) {
 
 // The device set fails from lookup afterCalls + 1 on: the four lookups run
 // in the order 0x0E32, 0x0E58, 0x0E31, 0x0E57. One failure per pass is fine.
-TEST(CountExports, FailedPassesAndTheirTexts) {
-    struct {
-        unsigned afterCalls;
-        bool libraryLoads;
-        uint32_t status;
-        uint32_t count;
-        const char* text;
-    } const cases[] = {
-        {0, true, 5, 77, "Communication with device failed - 0x01!"},
-        {0, false, 5, 77, "Communication with device failed - 0x01!"},
-        {1, true, 5, 77, "Communication with device failed - 0x02!"},
-        {2, true, 5, 77, "Communication with device failed - 0x02!"},
-        {3, true, 0, 4, ""},  // the failed lookup counts 0
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.afterCalls);
-        TEmulatedBus bus;
-        bus.AttachUnit(1);
-        bus.AttachUnit(2);
-        bus.AttachUnit(1, 1);
-        bus.AttachUnit(2, 1);
-        bus.SetClassDevsError(13, c.afterCalls);
-        bus.SetHidLibraryLoads(c.libraryLoads);
-        uint32_t count = 77;
-        EXPECT_EQ(GetVRXDeviceCount(&count), c.status);
-        EXPECT_EQ(count, c.count);
-        EXPECT_STREQ(GetLastVRXDLLError(), c.text);
-    }
+struct TPassCase {
+    const char* name;
+    unsigned afterCalls = 0;
+    bool libraryLoads = true;
+    uint32_t status = 5;
+    uint32_t count = 77;
+    const char* text = "Communication with device failed - 0x01!";
+};
+
+class FailedPasses : public ::testing::TestWithParam<TPassCase> {};
+
+TEST_P(FailedPasses, LeaveTheirTexts) {
+    const TPassCase& c = GetParam();
+    TEmulatedBus bus;
+    bus.AttachUnit(1);
+    bus.AttachUnit(2);
+    bus.AttachUnit(1, 1);
+    bus.AttachUnit(2, 1);
+    bus.SetClassDevsError(13, c.afterCalls);
+    bus.SetHidLibraryLoads(c.libraryLoads);
+    uint32_t count = 77;
+    EXPECT_EQ(GetVRXDeviceCount(&count), c.status);
+    EXPECT_EQ(count, c.count);
+    EXPECT_STREQ(GetLastVRXDLLError(), c.text);
 }
+
+const char* const SecondPass = "Communication with device failed - 0x02!";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(CountExports, FailedPasses, ::testing::Values(
+    TPassCase{.name = "BothFirstLookups"},
+    TPassCase{.name = "NoHidLibrary", .libraryLoads = false},
+    TPassCase{.name = "SecondFirstLookupAndBothSecond", .afterCalls = 1, .text = SecondPass},
+    TPassCase{.name = "BothSecondLookups", .afterCalls = 2, .text = SecondPass},
+    // The failed lookup counts 0.
+    TPassCase{.name = "LastLookupOnly", .afterCalls = 3, .status = 0, .count = 4, .text = ""}),
+    KL_VRXTest::RowName());
+// clang-format on
 
 }  // namespace

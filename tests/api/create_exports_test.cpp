@@ -8,7 +8,7 @@
 
 #include "KL_VRX/KL_VRX.h"
 #include "controller/controller_fixture.h"
-#include "protocol/family_ids.h"
+#include "support/row_name.h"
 
 namespace {
 
@@ -19,37 +19,55 @@ using KL_VRXTest::Parking;
 using KL_VRXTest::TControllerTest;
 using KL_VRXTest::TMessage;
 
-TEST_F(TControllerTest, HostIndicesNumberTheSimulatedUnitThenFamilyOneThenFamilyTwo) {
-    // Attach order mixes the families: the numbering must not follow it.
+// Attach order mixes the families (a family-2 unit, then two family-1
+// units): the numbering must not follow it.
+struct THostIndexCase {
+    const char* name;
+    int32_t hostIndex;
+    int unit;  // which attached unit is opened; -1 the simulated unit, -2 none
+    uint32_t family;
+};
+
+class HostIndices : public TControllerTest, public ::testing::WithParamInterface<THostIndexCase> {};
+
+TEST_P(HostIndices, NumberTheSimulatedUnitThenFamilyOneThenFamilyTwo) {
+    const THostIndexCase& c = GetParam();
     KL_VRXEmu::TEmulatedUnit* units[] = {&bus.AttachUnit(2), &bus.AttachUnit(1),
                                          &bus.AttachUnit(1)};
-    const struct {
-        int32_t hostIndex;
-        int unit;  // which attached unit is opened; -1 the simulated unit, -2 none
-        uint32_t family;
-    } cases[] = {{0, -1, 2}, {1, 1, 1}, {2, 2, 1}, {3, 0, 2}, {4, -2, 2}, {-1, -2, 1}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE("host index " + std::to_string(c.hostIndex));
-        for (auto* unit : units)
-            unit->ClearReceived();
-        KL_IVRX* vrx = CreateVRX(c.hostIndex);
-        for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(Messages(*units[i]), i == c.unit ? FullStartUp() : std::vector<TMessage>{})
-                << "unit " << i;
-        // A negative index stays in family 1, after a family-2 creation too.
-        EXPECT_EQ(FamilyIds.productIdFirst, c.family == 1 ? 0x0E32 : 0x0E58);
-        if (c.unit == -2) {
-            EXPECT_EQ(vrx, nullptr);
-            EXPECT_STREQ(GetLastVRXDLLError(), "Index out of range.");
-            continue;
-        }
-        ASSERT_NE(vrx, nullptr) << GetLastVRXDLLError();
-        uint32_t family = 0;
-        EXPECT_EQ(GetVRX2(vrx)->GetModelFamily(&family), 0u);
-        EXPECT_EQ(family, c.family);
-        EXPECT_EQ(DeleteVRX(vrx), 0u);
+    KL_IVRX* vrx = CreateVRX(c.hostIndex);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Messages(*units[i]), i == c.unit ? FullStartUp() : std::vector<TMessage>{})
+            << "unit " << i;
+    // The creation made its family the one every controller counts in, even
+    // when it failed: two units and the simulated one in family 1, one and
+    // the simulated one in family 2.
+    TVRXHardwareController probe;
+    int32_t count = 0;
+    EXPECT_EQ(probe.GetDeviceCount(&count), 0u);
+    EXPECT_EQ(count, c.family == 1 ? 3 : 2);
+    if (c.unit == -2) {
+        EXPECT_EQ(vrx, nullptr);
+        EXPECT_STREQ(GetLastVRXDLLError(), "Index out of range.");
+        return;
     }
+    ASSERT_NE(vrx, nullptr) << GetLastVRXDLLError();
+    uint32_t family = 0;
+    EXPECT_EQ(GetVRX2(vrx)->GetModelFamily(&family), 0u);
+    EXPECT_EQ(family, c.family);
+    EXPECT_EQ(DeleteVRX(vrx), 0u);
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(CreateExports, HostIndices, ::testing::Values(
+    THostIndexCase{.name = "SimulatedUnit", .hostIndex = 0, .unit = -1, .family = 2},
+    THostIndexCase{.name = "FirstFamily1Unit", .hostIndex = 1, .unit = 1, .family = 1},
+    THostIndexCase{.name = "SecondFamily1Unit", .hostIndex = 2, .unit = 2, .family = 1},
+    THostIndexCase{.name = "Family2Unit", .hostIndex = 3, .unit = 0, .family = 2},
+    THostIndexCase{.name = "PastTheLastUnit", .hostIndex = 4, .unit = -2, .family = 2},
+    // A negative index stays in family 1.
+    THostIndexCase{.name = "Negative", .hostIndex = -1, .unit = -2, .family = 1}),
+    KL_VRXTest::RowName());
+// clang-format on
 
 TEST_F(TControllerTest, CountingAndCreationFailEvenForTheSimulatedUnitWhenHidCannotBeBound) {
     bus.SetHidLibraryLoads(false);
@@ -65,19 +83,23 @@ TEST_F(TControllerTest, CountingAndCreationFailEvenForTheSimulatedUnitWhenHidCan
     EXPECT_STREQ(GetLastVRXDLLError(), text);
 }
 
-TEST_F(TControllerTest, DeletionParksAStartedUnitAndReleasesTheBinding) {
+class Deletion : public TControllerTest, public ::testing::WithParamInterface<uint8_t> {};
+
+TEST_P(Deletion, ParksAStartedUnitAndReleasesTheBinding) {
+    const uint8_t register18 = GetParam();
     auto& unit = bus.AttachUnit(1);
-    for (uint8_t register18 : {15, 127}) {
-        SCOPED_TRACE("register 18 at " + std::to_string(register18));
-        KL_IVRX* vrx = CreateVRX(1);
-        ASSERT_NE(vrx, nullptr) << GetLastVRXDLLError();
-        unit.SetRegister(18, register18);
-        unit.ClearReceived();
-        const unsigned freed = bus.Calls().freeLibrary;
-        EXPECT_EQ(DeleteVRX(vrx), 0u);
-        EXPECT_EQ(Messages(unit), register18 == 15 ? Parking() : (std::vector<TMessage>{{18, 0}}));
-        EXPECT_EQ(bus.Calls().freeLibrary, freed + 1);
-    }
+    KL_IVRX* vrx = CreateVRX(1);
+    ASSERT_NE(vrx, nullptr) << GetLastVRXDLLError();
+    unit.SetRegister(18, register18);
+    unit.ClearReceived();
+    const unsigned freed = bus.Calls().freeLibrary;
+    EXPECT_EQ(DeleteVRX(vrx), 0u);
+    EXPECT_EQ(Messages(unit), register18 == 15 ? Parking() : (std::vector<TMessage>{{18, 0}}));
+    EXPECT_EQ(bus.Calls().freeLibrary, freed + 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(CreateExports, Deletion, ::testing::Values(15, 127), [](const auto& info) {
+    return info.param == 15 ? "StartedUnit" : "ParkedUnit";
+});
 
 }  // namespace

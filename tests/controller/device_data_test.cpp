@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "controller/controller_fixture.h"
+#include "support/row_name.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -16,29 +17,45 @@ using KL_VRXTest::OpenController;
 using KL_VRXTest::TControllerTest;
 using KL_VRXTest::TMessage;
 
-TEST_F(TControllerTest, DeviceDataIsReadInBlocksAndAFailedReadStoresNothing) {
-    // The device number: packed decimal, the two most significant digits in
-    // the fourth byte; a nibble above 9 counts its value (10 to 15).
-    const std::pair<std::vector<uint8_t>, uint32_t> numbers[] = {
-        {{0x78, 0x56, 0x34, 0x12}, 12345678},  {{0x99, 0x99, 0x99, 0x99}, 99999999},
-        {{0x00, 0x00, 0x00, 0x00}, 0},         {{0x0A, 0x00, 0x00, 0x00}, 10},
-        {{0x00, 0x00, 0x00, 0xF0}, 150000000}, {{0xFF, 0xFF, 0xFF, 0xFF}, 166666665},
-    };
+// The device number: packed decimal, the two most significant digits in the
+// fourth byte; a nibble above 9 counts its value (10 to 15).
+struct TNumberCase {
+    const char* name;
+    std::vector<uint8_t> block;
+    uint32_t number;
+};
+
+class DeviceNumber : public TControllerTest, public ::testing::WithParamInterface<TNumberCase> {};
+
+TEST_P(DeviceNumber, IsDecodedFromBlock25) {
     auto& unit = bus.AttachUnit(1);
     auto controller = OpenController(1, 1, &unit);
-    for (const auto& [block, expected] : numbers) {
-        unit.SetBlock(25, block);
-        uint32_t number = 1;
-        EXPECT_EQ(controller->GetDeviceNumber(&number), 0u);
-        EXPECT_EQ(number, expected);
-    }
+    unit.SetBlock(25, GetParam().block);
+    uint32_t number = 1;
+    EXPECT_EQ(controller->GetDeviceNumber(&number), 0u);
+    EXPECT_EQ(number, GetParam().number);
+    EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{25, 0}}));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Controller, DeviceNumber, ::testing::Values(
+    TNumberCase{.name = "LowDigitsFirst", .block = {0x78, 0x56, 0x34, 0x12}, .number = 12345678},
+    TNumberCase{.name = "AllNines", .block = {0x99, 0x99, 0x99, 0x99}, .number = 99999999},
+    TNumberCase{.name = "Zero", .block = {0x00, 0x00, 0x00, 0x00}, .number = 0},
+    TNumberCase{.name = "NibbleAboveNine", .block = {0x0A, 0x00, 0x00, 0x00}, .number = 10},
+    TNumberCase{.name = "TopNibbleAboveNine", .block = {0x00, 0x00, 0x00, 0xF0}, .number = 150000000},
+    TNumberCase{.name = "AllNibblesFifteen", .block = {0xFF, 0xFF, 0xFF, 0xFF}, .number = 166666665}),
+    KL_VRXTest::RowName());
+// clang-format on
+
+TEST_F(TControllerTest, DeviceInfoIsReadInABlockAndAFailedReadStoresNothing) {
+    auto& unit = bus.AttachUnit(1);
+    auto controller = OpenController(1, 1, &unit);
     unit.SetBlock(0, {0xFE, 0x00, 0x07});
     uint32_t info[3] = {};
     EXPECT_EQ(controller->GetDeviceInfo(&info[0], &info[1], &info[2]), 0u);
     EXPECT_EQ(std::vector<uint32_t>(info, info + 3), (std::vector<uint32_t>{0xFE, 0, 7}));
-    std::vector<TMessage> sent(std::size(numbers), {25, 0});
-    sent.push_back({0, 0});
-    EXPECT_EQ(Messages(unit), sent);
+    EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{0, 0}}));
 
     unit.SetReplyCode(0xFF);
     EXPECT_EQ(controller->GetDeviceInfo(&info[0], &info[1], &info[2]), 5u);

@@ -1,10 +1,15 @@
 // The emulated system calls: hid.dll binding, SetupAPI, handles, the fault
 // switches, call counts, the clock, the C:\ drive and the bus's lifetime.
-#include <functional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
+#include "KL_VRX/KL_VRX.h"
+#include "controller/hardware_controller.h"
 #include "emulator_fixture.h"
+#include "support/row_name.h"
 #include "support/temp_dir.h"
+#include "support/transport_text.h"
 
 namespace KL_VRXEmuTest {
 namespace {
@@ -21,6 +26,26 @@ TEST(EmulatedBusLifetime, MakesItselfTheOsAndRestoresTheRealOne) {
     }
     EXPECT_EQ(&Os(), &DefaultOs());
     KL_VRXEmu::TEmulatedBus again;  // a bus may follow the last one
+}
+
+// Each bus starts the library afresh, as just loaded: no exports' text, no
+// transport status, family 1 current, hid.dll bound anew through the bus.
+TEST(EmulatedBusLifetime, EachBusStartsTheLibraryAsJustLoaded) {
+    {
+        KL_VRXEmu::TEmulatedBus bus;
+        bus.SetHidLibraryLoads(false);
+        EXPECT_EQ(CreateVRX(0), nullptr);  // makes family 2 current, then fails
+        EXPECT_STRNE(GetLastVRXDLLError(), "");
+    }
+    KL_VRXEmu::TEmulatedBus bus;
+    bus.AttachUnit(1);
+    EXPECT_STREQ(GetLastVRXDLLError(), "");
+    EXPECT_EQ(KL_VRXTest::TransportText(), "Success.");
+    TVRXHardwareController controller;  // no family of its own: counts in the current one
+    int32_t count = 0;
+    EXPECT_EQ(controller.GetDeviceCount(&count), 0u);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(bus.Calls().loadLibrary, 1u);
 }
 
 TEST_F(EmulatorTest, HidDllAndItsEntryPointsCanGoMissing) {
@@ -41,79 +66,114 @@ TEST_F(EmulatorTest, HidDllAndItsEntryPointsCanGoMissing) {
 }
 
 // Interfaces enumerate in attach order, with Windows-shaped lower-case paths.
-TEST_F(EmulatorTest, EnumerationAndItsFaultSwitches) {
+TEST_F(EmulatorTest, InterfacesEnumerateInAttachOrder) {
     const std::string a = bus.AttachUnit(1).Path(), b = bus.AttachUnit(2, 1).Path();
     bus.AttachForeign(0x046D, 0xC077);
     const std::vector<std::string> all = bus.InterfacePaths();
     EXPECT_EQ(all, (std::vector<std::string>{a, b, all.at(2)}));
+    EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os), all);
     EXPECT_EQ(b.find("\\\\?\\hid#vid_3c5a&pid_0e57#7&"), 0u);
     EXPECT_NE(all[2].find("#vid_046d&pid_c077#"), std::string::npos);
     const std::string suffix = "&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
     EXPECT_EQ(a.substr(a.size() - suffix.size()), suffix);
-    const struct {
-        uint32_t classDevs;
-        unsigned after;  // lookups that still work, made first
-        uint32_t enumeration, detail;
-        std::vector<std::string> paths;
-        uint32_t end;  // the error that ends the walk
-    } rows[] = {
-        {0, 0, 0, 0, all, ErrorNoMoreItems},
-        {13, 0, 0, 0, {}, 13},
-        {13, 2, 0, 0, {}, 13},
-        {0, 0, ErrorDeviceNotConnected, 0, all, ErrorDeviceNotConnected},
-        {0, 0, 0, 31, {all[0], all[2]}, ErrorNoMoreItems},  // detail of member 1
-    };
-    for (const auto& row : rows) {
-        bus.SetClassDevsError(row.classDevs, row.after);
-        bus.SetEnumerationError(row.enumeration);
-        bus.SetDetailError(1, row.detail);
-        for (unsigned i = 0; i < row.after; ++i)
-            EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os), all);
-        uint32_t end = 0;
-        EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os, &end), row.paths);
-        EXPECT_EQ(end, row.end);
-    }
 }
 
-TEST_F(EmulatorTest, UnitFaultSwitchesShapeWritesAndReads) {
-    const struct {
-        const char* name;
-        std::function<void(TEmulatedUnit&)> set;
-        uint32_t writeError, written;
-        size_t received;
-        std::vector<int> replies;  // byte 1 of each read; -1: 0 bytes; >255: that error
-        bool kept;                 // the reply still waits once reads are cleared
-    } rows[] = {
-        {"normal", [](TEmulatedUnit&) {}, 0, 65, 1, {18, -1}, false},
-        {"silent", [](TEmulatedUnit& u) { u.SetSilent(true); }, 0, 65, 1, {-1, -1}, true},
-        {"empty", [](TEmulatedUnit& u) { u.QueueEmptyReads(2); }, 0, 65, 1, {-1, -1, 18}, false},
-        {"rejected", [](TEmulatedUnit& u) { u.SetReplyCode(0xFF); }, 0, 65, 1, {0xFF}, false},
-        {"not echoed", [](TEmulatedUnit& u) { u.SetReplyCode(19); }, 0, 65, 1, {19}, false},
-        {"reads fail", [](TEmulatedUnit& u) { u.FailReads(1117); }, 0, 65, 1, {1117}, true},
-        {"writes fail", [](TEmulatedUnit& u) { u.FailWrites(31, 3); }, 31, 3, 0, {-1}, false},
-        {"zero bytes", [](TEmulatedUnit& u) { u.SetWritesZeroBytes(true); }, 0, 0, 0, {-1}, false},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        TEmulatedUnit& unit = bus.AttachUnit(1);
-        row.set(unit);
-        HANDLE h = Open(unit.Path());
-        TBytes report(65, 0);
-        report[1] = 18;
-        uint32_t written = 99;
-        const BOOL ok = os.WriteFile(h, report.data(), 65, &written, nullptr);
-        EXPECT_EQ(ok ? 0u : os.GetLastError(), row.writeError);
-        EXPECT_EQ(written, row.written);
-        EXPECT_EQ(unit.Received().size(), row.received);
-        for (int expected : row.replies) {
-            const TBytes r = Receive(h);
-            EXPECT_EQ(error > 0 ? static_cast<int>(error) : r.empty() ? -1 : r.at(1), expected);
-        }
-        unit.FailReads(0);
-        unit.SetSilent(false);
-        EXPECT_EQ(!Receive(h).empty(), row.kept);
-    }
+// Two units and a mouse; member 1 is the second unit.
+struct TEnumerationCase {
+    const char* name;
+    uint32_t classDevsError = 0;
+    unsigned lookupsBeforeError = 0;  // lookups that still work, made first
+    uint32_t listEndError = 0;
+    uint32_t member1DetailError = 0;
+    std::vector<size_t> paths = {0, 1, 2};
+    uint32_t end = ErrorNoMoreItems;  // the error that ends the walk
+};
+
+class Enumeration : public EmulatorTest, public ::testing::WithParamInterface<TEnumerationCase> {};
+
+TEST_P(Enumeration, FaultSwitchesBreakTheirStep) {
+    const TEnumerationCase& c = GetParam();
+    bus.AttachUnit(1);
+    bus.AttachUnit(2, 1);
+    bus.AttachForeign(0x046D, 0xC077);
+    const std::vector<std::string> all = bus.InterfacePaths();
+    bus.SetClassDevsError(c.classDevsError, c.lookupsBeforeError);
+    bus.SetEnumerationError(c.listEndError);
+    bus.SetDetailError(1, c.member1DetailError);
+    for (unsigned i = 0; i < c.lookupsBeforeError; ++i)
+        EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os), all);
+    std::vector<std::string> expected;
+    for (size_t i : c.paths)
+        expected.push_back(all[i]);
+    uint32_t end = 0;
+    EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os, &end), expected);
+    EXPECT_EQ(end, c.end);
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EmulatedBus, Enumeration, ::testing::Values(
+    TEnumerationCase{.name = "NoFault"},
+    TEnumerationCase{.name = "NoDeviceSet", .classDevsError = 13, .paths = {}, .end = 13},
+    TEnumerationCase{.name = "NoDeviceSetAfterTwoLookups", .classDevsError = 13,
+                     .lookupsBeforeError = 2, .paths = {}, .end = 13},
+    TEnumerationCase{.name = "ListEndsInAnError", .listEndError = ErrorDeviceNotConnected,
+                     .end = ErrorDeviceNotConnected},
+    TEnumerationCase{.name = "DetailOfMember1Fails", .member1DetailError = 31, .paths = {0, 2}}),
+    KL_VRXTest::RowName());
+// clang-format on
+
+struct TUnitFaultCase {
+    const char* name;
+    void (*set)(TEmulatedUnit&);
+    uint32_t writeError = 0;
+    uint32_t written = 65;
+    size_t received = 1;
+    std::vector<int> replies;  // byte 1 of each read; -1: 0 bytes; >255: that error
+    bool kept = false;         // the reply still waits once reads are cleared
+};
+
+class UnitFaults : public EmulatorTest, public ::testing::WithParamInterface<TUnitFaultCase> {};
+
+TEST_P(UnitFaults, ShapeWritesAndReads) {
+    const TUnitFaultCase& c = GetParam();
+    TEmulatedUnit& unit = bus.AttachUnit(1);
+    c.set(unit);
+    HANDLE h = Open(unit.Path());
+    TBytes report(65, 0);
+    report[1] = 18;
+    uint32_t written = 99;
+    const BOOL ok = os.WriteFile(h, report.data(), 65, &written, nullptr);
+    EXPECT_EQ(ok ? 0u : os.GetLastError(), c.writeError);
+    EXPECT_EQ(written, c.written);
+    EXPECT_EQ(unit.Received().size(), c.received);
+    for (int expected : c.replies) {
+        const TBytes r = Receive(h);
+        EXPECT_EQ(error > 0 ? static_cast<int>(error) : r.empty() ? -1 : r.at(1), expected);
+    }
+    unit.FailReads(0);
+    unit.SetSilent(false);
+    EXPECT_EQ(!Receive(h).empty(), c.kept);
+}
+
+using U = TEmulatedUnit&;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EmulatedBus, UnitFaults, ::testing::Values(
+    TUnitFaultCase{.name = "Normal", .set = [](U) {}, .replies = {18, -1}},
+    TUnitFaultCase{.name = "Silent", .set = [](U u) { u.SetSilent(true); }, .replies = {-1, -1},
+                   .kept = true},
+    TUnitFaultCase{.name = "EmptyReads", .set = [](U u) { u.QueueEmptyReads(2); },
+                   .replies = {-1, -1, 18}},
+    TUnitFaultCase{.name = "Rejected", .set = [](U u) { u.SetReplyCode(0xFF); }, .replies = {0xFF}},
+    TUnitFaultCase{.name = "NotEchoed", .set = [](U u) { u.SetReplyCode(19); }, .replies = {19}},
+    TUnitFaultCase{.name = "ReadsFail", .set = [](U u) { u.FailReads(1117); }, .replies = {1117},
+                   .kept = true},
+    TUnitFaultCase{.name = "WritesFail", .set = [](U u) { u.FailWrites(31, 3); }, .writeError = 31,
+                   .written = 3, .received = 0, .replies = {-1}},
+    TUnitFaultCase{.name = "ZeroBytesWritten", .set = [](U u) { u.SetWritesZeroBytes(true); },
+                   .written = 0, .received = 0, .replies = {-1}}),
+    KL_VRXTest::RowName());
+// clang-format on
 
 // Detach unplugs: the unit leaves the enumeration, its handles die with
 // 1167 and its path no longer opens.

@@ -2,17 +2,25 @@
 // and a bound check that costs nothing.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "KL_VRX/emulator.h"
-#include "hid/hid_api.h"
+#include "hid/discovery.h"
+#include "hid/hid_binding.h"
+#include "hid/hid_device.h"
 #include "support/allocation_counter.h"
+#include "support/transport_text.h"
 
 using KL_VRXEmu::TEmulatedBus;
+using namespace KL_VRXHid;
+using KL_VRXTest::TransportText;
 
 namespace {
 
 // Every transaction and polling round starts with LoadHidApi, so once bound
 // it must make no system call and no allocation. Unloading frees the library
-// once; the next load binds afresh with a new, empty path list.
+// once and forgets the paths but not the statuses; the next load binds
+// afresh with an empty path list.
 TEST(Binding, LoadsOnceTheBoundCheckIsFreeAndUnloadRebinds) {
     TEmulatedBus bus;
     ASSERT_EQ(LoadHidApi(), TransportStatus::Success);
@@ -29,54 +37,59 @@ TEST(Binding, LoadsOnceTheBoundCheckIsFreeAndUnloadRebinds) {
     EXPECT_EQ(bus.Calls().loadLibrary, 1u);
     EXPECT_EQ(bus.Calls().getProcAddress, 7u);
 
-    HidPathList->push_back("stale");
-    LastTransportStatus = TransportStatus::SendFailed;
-    LastApiError = 31;
+    // A foreign interface under the unit's IDs: enumerated, then refused.
+    bus.AttachForeign(KL_VRXTest::Vid, KL_VRXTest::Pid1);
+    THIDDevice device;
+    EXPECT_EQ(device.OpenUnitByIndex(KL_VRXTest::Vid, KL_VRXTest::Pid1, 0),
+              TransportStatus::DeviceNotFound);
+    EXPECT_EQ(CountMatchingPaths(""), 1u);
     UnloadHidApi();
     UnloadHidApi();  // harmless twice
     EXPECT_FALSE(IsHidApiBound());
-    EXPECT_EQ(HidPathList, nullptr);
+    EXPECT_EQ(CountMatchingPaths(""), 0u);
     EXPECT_EQ(bus.Calls().freeLibrary, 1u);
-    EXPECT_EQ(LastTransportStatus, TransportStatus::SendFailed);
-    EXPECT_EQ(LastApiError, 31u);
+    EXPECT_EQ(TransportText(), "Device not found. API error: 5.");
 
     EXPECT_EQ(LoadHidApi(), TransportStatus::Success);
     EXPECT_TRUE(IsHidApiBound());
     EXPECT_EQ(bus.Calls().loadLibrary, 2u);
     EXPECT_EQ(bus.Calls().getProcAddress, 14u);
-    ASSERT_NE(HidPathList, nullptr);
-    EXPECT_TRUE(HidPathList->empty());
+    EXPECT_EQ(CountMatchingPaths(""), 0u);
 }
 
 // A missing hid.dll is loaded again at the next call. Every one of the seven
 // names is required, even the three never called; when one is missing the
 // library stays loaded and only the lookups are repeated.
-TEST(Binding, FailedBindingsAreRetried) {
-    for (const std::string name :
-         {"hid.dll", "HidD_GetHidGuid", "HidD_GetPreparsedData", "HidD_FreePreparsedData",
-          "HidP_GetCaps", "HidD_GetSerialNumberString", "HidD_GetManufacturerString",
-          "HidD_GetProductString"}) {
-        SCOPED_TRACE(name);
-        TEmulatedBus bus;
-        const bool library = name == "hid.dll";
-        auto present = [&](bool on) {
-            library ? bus.SetHidLibraryLoads(on) : bus.SetEntryPointPresent(name, on);
-        };
-        present(false);
-        LastTransportStatus = TransportStatus::DeviceNotOpen;
-        EXPECT_EQ(LoadHidApi(), TransportStatus::ApiLoadFailed);
-        EXPECT_EQ(LastApiError, library ? 126u : 127u);
-        EXPECT_FALSE(IsHidApiBound());
-        EXPECT_NE(HidPathList, nullptr);
-        // Binding reports; its callers store the status.
-        EXPECT_EQ(LastTransportStatus, TransportStatus::DeviceNotOpen);
+class BindingRetry : public ::testing::TestWithParam<std::string> {};
 
-        EXPECT_EQ(LoadHidApi(), TransportStatus::ApiLoadFailed);
-        present(true);
-        EXPECT_EQ(LoadHidApi(), TransportStatus::Success);
-        EXPECT_EQ(bus.Calls().loadLibrary, library ? 3u : 1u);
-        EXPECT_EQ(bus.Calls().getProcAddress, library ? 7u : 21u);
-    }
+TEST_P(BindingRetry, FailedBindingsAreRetried) {
+    const std::string name = GetParam();
+    TEmulatedBus bus;
+    const bool library = name == "hid.dll";
+    auto present = [&](bool on) {
+        library ? bus.SetHidLibraryLoads(on) : bus.SetEntryPointPresent(name, on);
+    };
+    present(false);
+    EXPECT_EQ(LoadHidApi(), TransportStatus::ApiLoadFailed);
+    EXPECT_EQ(TransportState().lastApiError, library ? 126u : 127u);
+    EXPECT_FALSE(IsHidApiBound());
+    // Binding reports; its callers store the status.
+    EXPECT_EQ(TransportText(), "Success.");
+
+    EXPECT_EQ(LoadHidApi(), TransportStatus::ApiLoadFailed);
+    present(true);
+    EXPECT_EQ(LoadHidApi(), TransportStatus::Success);
+    EXPECT_EQ(bus.Calls().loadLibrary, library ? 3u : 1u);
+    EXPECT_EQ(bus.Calls().getProcAddress, library ? 7u : 21u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Missing, BindingRetry,
+                         ::testing::Values("hid.dll", "HidD_GetHidGuid", "HidD_GetPreparsedData",
+                                           "HidD_FreePreparsedData", "HidP_GetCaps",
+                                           "HidD_GetSerialNumberString",
+                                           "HidD_GetManufacturerString", "HidD_GetProductString"),
+                         [](const auto& info) {
+                             return info.param == "hid.dll" ? std::string("HidDll") : info.param;
+                         });
 
 }  // namespace

@@ -2,74 +2,91 @@
 // ignores case and position, and every interface of a unit counts.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "KL_VRX/emulator.h"
 #include "hid/discovery.h"
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
+#include "support/row_name.h"
+#include "support/transport_text.h"
 
 using KL_VRXEmu::TEmulatedBus;
+using KL_VRXTest::Pid1;
+using KL_VRXTest::Vid;
+using namespace KL_VRXHid;
 
 namespace {
 
-constexpr uint16_t Vid = 0x3C5A;
-constexpr uint16_t Pid1 = 0x0E32;
+// The path list in order, as the matching operations give it out.
+std::vector<std::string> PathList() {
+    std::vector<std::string> paths;
+    for (std::string path; GetMatchingPath(path, "", static_cast<uint32_t>(paths.size())) ==
+                           TransportStatus::Success;)
+        paths.push_back(path);
+    return paths;
+}
 
-constexpr auto Ok = TransportStatus::Success;
-constexpr auto Failed = TransportStatus::EnumerationFailed;
-constexpr auto Unbound = TransportStatus::ApiLoadFailed;
-
-// Each case attaches `units` units, breaks steps of the enumeration (an error
+// Each row attaches `units` units, breaks steps of the enumeration (an error
 // for the device set, for the call that ends the list, for each interface's
 // detail) and names the paths, in attach order, that must survive.
 struct TCountCase {
-    int units;
-    bool loads;
-    uint32_t classDevs, listEnd;
-    std::vector<uint32_t> detail;
-    std::vector<size_t> kept;
-    TransportStatus status;
-    uint32_t apiError;
-    const char* text;
+    const char* name;
+    int units = 3;
+    bool loads = true;
+    uint32_t classDevsError = 0;
+    uint32_t listEndError = 0;
+    std::vector<uint32_t> detailErrors = {};
+    std::vector<size_t> kept = {};
+    TransportStatus status = TransportStatus::EnumerationFailed;
+    uint32_t apiError = 0;
+    const char* text = "";
 };
 
-const TCountCase countCases[] = {
-    {0, true, 0, 0, {}, {}, Ok, 0, "Success."},
-    {3, false, 0, 0, {}, {}, Unbound, 126, "Unable to Load Win API. API error: 126."},
-    {3, true, 13, 0, {}, {}, Failed, 13, "Bad HID Comms. Code: 1. API error: 13."},
-    {3, true, 0, 1784, {}, {0, 1, 2}, Failed, 1784, "Bad HID Comms. Code: 2. API error: 1784."},
-    {3, true, 0, 0, {0, 31}, {0, 2}, Failed, 31, "Bad HID Comms. Code: 3. API error: 31."},
-    // After a failed interface the error of the final call is not consulted.
-    {3, true, 0, 1784, {8}, {1, 2}, Failed, 8, "Bad HID Comms. Code: 3. API error: 8."},
-    // With several failed interfaces the last one's error is kept.
-    {3, true, 0, 0, {8, 0, 32}, {1}, Failed, 32, "Bad HID Comms. Code: 3. API error: 32."},
-};
+class CountUnitsKeepsEveryReadablePath : public ::testing::TestWithParam<TCountCase> {};
 
-TEST(Discovery, CountUnitsKeepsEveryReadablePath) {
-    for (const auto& c : countCases) {
-        SCOPED_TRACE(c.text);
-        TEmulatedBus bus;
-        for (int i = 0; i < c.units; ++i)
-            bus.AttachUnit(1);
-        const std::vector<std::string> all = bus.InterfacePaths();
-        bus.SetHidLibraryLoads(c.loads);
-        bus.SetClassDevsError(c.classDevs);
-        bus.SetEnumerationError(c.listEnd);
-        for (size_t i = 0; i < c.detail.size(); ++i)
-            bus.SetDetailError(i, c.detail[i]);
+TEST_P(CountUnitsKeepsEveryReadablePath, AndReportsTheFailingStep) {
+    const TCountCase& c = GetParam();
+    TEmulatedBus bus;
+    for (int i = 0; i < c.units; ++i)
+        bus.AttachUnit(1);
+    const std::vector<std::string> all = bus.InterfacePaths();
+    bus.SetHidLibraryLoads(c.loads);
+    bus.SetClassDevsError(c.classDevsError);
+    bus.SetEnumerationError(c.listEndError);
+    for (size_t i = 0; i < c.detailErrors.size(); ++i)
+        bus.SetDetailError(i, c.detailErrors[i]);
 
-        uint32_t count = 99;
-        EXPECT_EQ(CountUnits(Vid, Pid1, count), c.status);
-        EXPECT_EQ(LastTransportStatus, c.status);
-        std::vector<std::string> expected;
-        for (size_t i : c.kept)
-            expected.push_back(all[i]);
-        EXPECT_EQ(*HidPathList, expected);
-        EXPECT_EQ(count, c.loads ? expected.size() : 99u);  // unwritten without a binding
-        EXPECT_EQ(LastApiError, c.apiError);
-        char text[TransportTextSize];
-        GetTransportStatusText(text);
-        EXPECT_STREQ(text, c.text);
-    }
+    uint32_t count = 99;
+    EXPECT_EQ(CountUnits(Vid, Pid1, count), c.status);
+    std::vector<std::string> expected;
+    for (size_t i : c.kept)
+        expected.push_back(all[i]);
+    EXPECT_EQ(PathList(), expected);
+    EXPECT_EQ(count, c.loads ? expected.size() : 99u);  // unwritten without a binding
+    EXPECT_EQ(TransportState().lastApiError, c.apiError);
+    EXPECT_EQ(KL_VRXTest::TransportText(), c.text);
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Discovery, CountUnitsKeepsEveryReadablePath, ::testing::Values(
+    TCountCase{.name = "NoUnit", .units = 0, .status = TransportStatus::Success, .text = "Success."},
+    TCountCase{.name = "NoHidLibrary", .loads = false, .status = TransportStatus::ApiLoadFailed,
+               .apiError = 126, .text = "Unable to Load Win API. API error: 126."},
+    TCountCase{.name = "NoDeviceSet", .classDevsError = 13, .apiError = 13,
+               .text = "Bad HID Comms. Code: 1. API error: 13."},
+    TCountCase{.name = "ListEndsInAnError", .listEndError = 1784, .kept = {0, 1, 2},
+               .apiError = 1784, .text = "Bad HID Comms. Code: 2. API error: 1784."},
+    TCountCase{.name = "OneDetailFails", .detailErrors = {0, 31}, .kept = {0, 2}, .apiError = 31,
+               .text = "Bad HID Comms. Code: 3. API error: 31."},
+    // After a failed interface the error of the final call is not consulted.
+    TCountCase{.name = "DetailErrorOutranksListEnd", .listEndError = 1784, .detailErrors = {8},
+               .kept = {1, 2}, .apiError = 8, .text = "Bad HID Comms. Code: 3. API error: 8."},
+    // With several failed interfaces the last one's error is kept.
+    TCountCase{.name = "LastDetailErrorKept", .detailErrors = {8, 0, 32}, .kept = {1},
+               .apiError = 32, .text = "Bad HID Comms. Code: 3. API error: 32."}),
+    KL_VRXTest::RowName());
+// clang-format on
 
 TEST(Discovery, PathMatchIgnoresCaseAndPositionButNotForm) {
     const std::string text = MatchText(Vid, Pid1);
@@ -108,9 +125,9 @@ TEST(Discovery, EveryInterfaceCountsAndLaunchModesCountApart) {
     EXPECT_EQ(first, 2u);
     EXPECT_EQ(second, 1u);
     std::string path = "untouched";
-    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 2), 1u);
+    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 2), TransportStatus::CouldNotFindDevice);
     EXPECT_EQ(path, "untouched");
-    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 1), 0u);
+    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 1), TransportStatus::Success);
     EXPECT_EQ(path, bus.InterfacePaths()[2]);
 }
 

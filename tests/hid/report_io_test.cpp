@@ -5,17 +5,20 @@
 #include <algorithm>
 
 #include "KL_VRX/emulator.h"
-#include "hid/hid_api.h"
-#include "hid/report_io.h"
+#include "hid/hid_binding.h"
+#include "hid/hid_device.h"
 #include "os/os.h"
 #include "support/log_file.h"
 #include "support/temp_dir.h"
+#include "support/transport_text.h"
 
 using KL_VRXEmu::TEmulatedBus;
 using KL_VRXEmu::TEmulatedUnit;
 using KL_VRXTest::CreatedHeader;
 using KL_VRXTest::DumpedHeader;
+using KL_VRXTest::TransportText;
 using TBytes = std::vector<uint8_t>;
+using namespace KL_VRXHid;
 
 namespace {
 
@@ -28,18 +31,20 @@ class ReportIo : public ::testing::Test {
     void SetUp() override {
         bus.SetDriveRoot(dir.Path());
         unit.SetReportLengths(6, 5);
-        ASSERT_EQ(OpenUnitByIndex(device, Vid, Pid, 0), Ok);
+        ASSERT_EQ(device.OpenUnitByIndex(KL_VRXTest::Vid, KL_VRXTest::Pid1, 0), Ok);
     }
 
     // Direct or guarded transfers; `moved` holds the count afterwards.
     TransportStatus Write(TBytes bytes, bool guarded = false) {
         moved = static_cast<uint32_t>(bytes.size());
-        return (guarded ? SendReport : WriteReport)(device, bytes.data(), moved);
+        return (device.*(guarded ? &THIDDevice::SendReport : &THIDDevice::WriteReport))(
+            bytes.data(), moved);
     }
     TransportStatus Read(uint32_t size, bool guarded = false) {
         std::fill(std::begin(buffer), std::end(buffer), 0xAA);
         moved = size;
-        return (guarded ? ReceiveReport : ReadReport)(device, buffer, moved);
+        return (device.*(guarded ? &THIDDevice::ReceiveReport : &THIDDevice::ReadReport))(buffer,
+                                                                                          moved);
     }
 
     // The log file as LogText shows it, the records' prefix left out (the
@@ -54,8 +59,6 @@ class ReportIo : public ::testing::Test {
         return text;
     }
 
-    static constexpr uint16_t Vid = 0x3C5A;
-    static constexpr uint16_t Pid = 0x0E32;
     KL_VRXTest::TTempDir dir;
     TEmulatedBus bus;
     TEmulatedUnit& unit = bus.AttachUnit(1);
@@ -77,22 +80,25 @@ TEST_F(ReportIo, AReadCopiesTheReportAndZeroesTheRest) {
 }
 
 // The guarded forms store every status; a direct write that is too long
-// fails without a system call and keeps LastApiError.
+// fails without a system call, storing nothing.
 TEST_F(ReportIo, EveryFailureHasItsStatus) {
-    LastApiError = 77;
+    unit.FailReads(1167);
+    EXPECT_EQ(Read(6, true), TransportStatus::ReadFailed);
+    unit.FailReads(0);
     EXPECT_EQ(Write(TBytes(6), true), TransportStatus::InvalidBufferLength);
     EXPECT_EQ(Read(5, true), TransportStatus::InvalidBufferLength);
-    EXPECT_EQ(LastTransportStatus, TransportStatus::InvalidBufferLength);
+    EXPECT_EQ(TransportText(), "Invalid device buffer length.");
     EXPECT_EQ(moved, 5u);
     EXPECT_EQ(Write(TBytes(6)), TransportStatus::SendFailed);
-    EXPECT_EQ(LastTransportStatus, TransportStatus::InvalidBufferLength);
-    EXPECT_EQ(LastApiError, 77u);
+    EXPECT_EQ(TransportText(), "Invalid device buffer length.");
+    EXPECT_EQ(TransportState().lastApiError, 1167u);
     EXPECT_EQ(moved, 6u);
     device.CloseDevice();
     EXPECT_EQ(Write({0, 18}, true), TransportStatus::DeviceNotOpen);
     EXPECT_EQ(Read(6, true), TransportStatus::DeviceNotOpen);
-    EXPECT_EQ(LastTransportStatus, TransportStatus::DeviceNotOpen);
-    EXPECT_EQ(bus.Calls().writeFile + bus.Calls().readFile, 0u);
+    EXPECT_EQ(TransportText(), "Trying to send command to an unopened device.");
+    EXPECT_EQ(bus.Calls().writeFile, 0u);
+    EXPECT_EQ(bus.Calls().readFile, 1u);  // the failed read's only
 }
 
 // Short and empty writes go out padded to the output length; failures show
@@ -115,7 +121,7 @@ TEST_F(ReportIo, RecordsOfEveryOutcome) {
     unit.FailWrites(0, 0);
     unit.FailReads(1167);
     EXPECT_EQ(Read(6), TransportStatus::ReadFailed);
-    EXPECT_EQ(LastApiError, 1167u);
+    EXPECT_EQ(TransportState().lastApiError, 1167u);
     unit.FailReads(0);
     unit.QueueEmptyReads(1);
     EXPECT_EQ(Read(6), Ok);                                                       // no record
@@ -144,11 +150,11 @@ TEST_F(ReportIo, AnUnwritableLogStopsOnlyTransfers) {
     bus.SetDriveRoot(dir.File("missing"));
     device.SwitchLog(true);
     device.CloseDevice();
-    EXPECT_EQ(OpenUnitByIndex(device, Vid, Pid, 0), Ok);
+    EXPECT_EQ(device.OpenUnitByIndex(KL_VRXTest::Vid, KL_VRXTest::Pid1, 0), Ok);
     EXPECT_EQ(Write({0, 18}, true), TransportStatus::LogFileFailed);
     EXPECT_EQ(moved, 2u);
     EXPECT_EQ(Read(6, true), TransportStatus::LogFileFailed);
-    EXPECT_EQ(LastTransportStatus, TransportStatus::LogFileFailed);
+    EXPECT_EQ(TransportText(), "Could not create log file.");
     EXPECT_EQ(bus.Calls().writeFile + bus.Calls().readFile, 0u);
     EXPECT_FALSE(dir.Exists("missing"));
 }
@@ -157,7 +163,7 @@ TEST_F(ReportIo, AnUnwritableLogStopsOnlyTransfers) {
 // log off drops it, and a failure writes it out behind a dump header.
 TEST_F(ReportIo, DumpFlagHoldsRecordsUntilAFailure) {
     device.SwitchLog(true);
-    device.logDumpFlag = 1;
+    device.SetLogDumpFlag(1);
     ASSERT_EQ(Write({0, 19}), Ok);
     device.SwitchLog(false);
     device.SwitchLog(true);

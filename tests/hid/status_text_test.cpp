@@ -3,13 +3,17 @@
 
 #include <cstring>
 
-#include "hid/discovery.h"
-#include "hid/hid_api.h"
+#include "KL_VRX/emulator.h"
+#include "hid/hid_binding.h"
 #include "hid/transport_status.h"
 
 namespace {
 
+using namespace KL_VRXHid;
+
 TEST(TransportStatusText, EveryCodeHasItsTextWithinTheFirst128Characters) {
+    // The bus puts the state back to its load-time values when it goes.
+    KL_VRXEmu::TEmulatedBus bus;
     struct {
         uint32_t code;
         uint32_t apiError;
@@ -28,10 +32,11 @@ TEST(TransportStatusText, EveryCodeHasItsTextWithinTheFirst128Characters) {
         {10, 0x80000000, "Read fail. API error: -2147483648."},
         {0xFFFFFFFF, 5, "Unknown transport status 4294967295."},
     };
+    TTransportState& state = TransportState();
     for (const auto& c : cases) {
-        LastTransportStatus = static_cast<TransportStatus>(c.code);
-        LastApiError = c.apiError;
-        LastEnumerationStep = TEnumerationStep::InterfaceList;
+        state.lastTransportStatus = static_cast<TransportStatus>(c.code);
+        state.lastApiError = c.apiError;
+        state.lastEnumerationStep = TEnumerationStep::InterfaceList;
         char buffer[TransportTextSize + 1];
         std::memset(buffer, 'x', sizeof buffer);
         GetTransportStatusText(buffer);
@@ -40,10 +45,9 @@ TEST(TransportStatusText, EveryCodeHasItsTextWithinTheFirst128Characters) {
             ASSERT_EQ(buffer[i], '\0') << c.code << " at " << i;
         EXPECT_EQ(buffer[TransportTextSize], 'x');
         // Reading the text changes neither variable.
-        EXPECT_EQ(static_cast<uint32_t>(LastTransportStatus), c.code);
-        EXPECT_EQ(LastApiError, c.apiError);
+        EXPECT_EQ(static_cast<uint32_t>(state.lastTransportStatus), c.code);
+        EXPECT_EQ(state.lastApiError, c.apiError);
     }
-    ResetTransportState();
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include "support/temp_dir.h"
 
 using KL_VRXEmu::TEmulatedBus;
+using KL_VRXLog::TLogger;
+constexpr auto Ok = KL_VRXLog::LogStatus::Success;
+constexpr auto NotOpen = KL_VRXLog::LogStatus::FileNotOpen;
 using KL_VRXTest::CreatedHeader;
 using KL_VRXTest::DumpedHeader;
 
@@ -35,13 +38,13 @@ TEST_F(Logger, HeadersRecordsAndDumps) {
     for (int session = 0; session < 2; ++session) {
         TLogger logger(LogPath);
         ASSERT_TRUE(logger.FileOpen());
-        EXPECT_EQ(logger.AddRecord("first"), 0u);
-        EXPECT_EQ(logger.Dump(true), 0u);
-        EXPECT_EQ(logger.AddRecord(" second"), 0u);
-        EXPECT_EQ(logger.Dump(false), 0u);
-        EXPECT_EQ(logger.Dump(true), 0u);
-        EXPECT_EQ(logger.Dump(false), 0u);
-        EXPECT_EQ(logger.AddRecord("never dumped"), 0u);
+        EXPECT_EQ(logger.AddRecord("first"), Ok);
+        EXPECT_EQ(logger.Dump(true), Ok);
+        EXPECT_EQ(logger.AddRecord(" second"), Ok);
+        EXPECT_EQ(logger.Dump(false), Ok);
+        EXPECT_EQ(logger.Dump(true), Ok);
+        EXPECT_EQ(logger.Dump(false), Ok);
+        EXPECT_EQ(logger.AddRecord("never dumped"), Ok);
     }
     const std::string prefix =
         std::to_string(KL_VRXOS::Os().GetCurrentThreadId()) + " : Time: -2147483648  ";
@@ -53,34 +56,38 @@ TEST_F(Logger, HeadersRecordsAndDumps) {
 // Record A brings the current chunk to `fill` characters; record B, longer
 // than the limit on its own, then forces a rotation. A survives to the dump
 // only when it had not been rotated out already.
-TEST_F(Logger, RotationHappensPastTenThousandCharacters) {
-    for (size_t fill : {10000, 10001}) {
-        SCOPED_TRACE(fill);
-        const size_t before = File().size();
-        const std::string prefix = Prefix();
-        const std::string a(fill - prefix.size() - 1, 'a');
-        const std::string b(10001, 'b');
-        {
-            TLogger logger(LogPath);
-            ASSERT_EQ(logger.AddRecord(a), 0u);
-            ASSERT_EQ(logger.AddRecord(b), 0u);
-            ASSERT_EQ(logger.AddRecord("tail"), 0u);
-            ASSERT_EQ(logger.Dump(false), 0u);
-        }
-        EXPECT_EQ(KL_VRXTest::LogText(File().substr(before)),
-                  CreatedHeader + (fill == 10000 ? prefix + a + "\n" : "") + prefix + b + "\n" +
-                      prefix + "tail\n");
+class LoggerRotation : public Logger, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(LoggerRotation, HappensPastTenThousandCharacters) {
+    const size_t fill = GetParam();
+    const std::string prefix = Prefix();
+    const std::string a(fill - prefix.size() - 1, 'a');
+    const std::string b(10001, 'b');
+    {
+        TLogger logger(LogPath);
+        ASSERT_EQ(logger.AddRecord(a), Ok);
+        ASSERT_EQ(logger.AddRecord(b), Ok);
+        ASSERT_EQ(logger.AddRecord("tail"), Ok);
+        ASSERT_EQ(logger.Dump(false), Ok);
     }
+    EXPECT_EQ(KL_VRXTest::LogText(File()), CreatedHeader +
+                                               (fill == 10000 ? prefix + a + "\n" : "") + prefix +
+                                               b + "\n" + prefix + "tail\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(Fill, LoggerRotation, ::testing::Values(10000, 10001),
+                         [](const auto& info) {
+                             return info.param == 10000 ? "AtTheLimit" : "OnePastTheLimit";
+                         });
 
 TEST_F(Logger, AFileThatWouldNotOpenRefusesEverything) {
     bus.SetDriveRoot(dir.File("missing"));
     {
         TLogger logger(LogPath);
         EXPECT_FALSE(logger.FileOpen());
-        EXPECT_EQ(logger.AddRecord("x"), 1u);
-        EXPECT_EQ(logger.Dump(true), 1u);
-        EXPECT_EQ(logger.Dump(false), 1u);
+        EXPECT_EQ(logger.AddRecord("x"), NotOpen);
+        EXPECT_EQ(logger.Dump(true), NotOpen);
+        EXPECT_EQ(logger.Dump(false), NotOpen);
     }
     EXPECT_FALSE(dir.Exists("missing"));
     EXPECT_FALSE(dir.Exists("VRXHIDLog.log"));

@@ -9,8 +9,14 @@
 #include <utility>
 #include <vector>
 
+#include "os/os.h"
 #include "protocol/command_catalogue.h"
 #include "protocol/command_channel.h"
+#include "support/transport_text.h"
+
+namespace KL_VRXTest {
+
+using namespace KL_VRXProtocol;
 
 class ChannelTest : public ::testing::Test {
   protected:
@@ -29,16 +35,37 @@ class ChannelTest : public ::testing::Test {
     }
 
     std::string Text() const {
-        char text[256];
+        char text[ProtocolTextSize];
         channel.GetErrorText(text);
         return text;
     }
 };
 
 // Command code and value byte of each report the unit received.
-inline std::vector<std::pair<int, int>> Messages(const KL_VRXEmu::TEmulatedUnit& unit) {
-    std::vector<std::pair<int, int>> messages;
+using TMessages = std::vector<std::pair<int, int>>;
+
+inline TMessages Messages(const KL_VRXEmu::TEmulatedUnit& unit) {
+    TMessages messages;
     for (const auto& report : unit.Received())
         messages.emplace_back(report[1], report[2]);
     return messages;
 }
+
+// Writes (0, code, value) to the unit through a handle of its own, so the
+// unit's reply waits, queued, for the channel's next read.
+inline void QueueReply(const KL_VRXEmu::TEmulatedUnit& unit, uint8_t code, uint8_t value,
+                       uint32_t outputLength) {
+    using namespace KL_VRXOS;
+    auto& os = Os();
+    HANDLE handle =
+        os.CreateFileA(unit.Path().c_str(), GenericRead | GenericWrite,
+                       FileShareRead | FileShareWrite, nullptr, OpenExisting, 0, nullptr);
+    std::vector<uint8_t> report(outputLength, 0);
+    report[1] = code;
+    report[2] = value;
+    uint32_t written = 0;
+    EXPECT_TRUE(os.WriteFile(handle, report.data(), outputLength, &written, nullptr));
+    os.CloseHandle(handle);
+}
+
+}  // namespace KL_VRXTest

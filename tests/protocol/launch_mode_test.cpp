@@ -1,88 +1,142 @@
+// Bringing units into launch mode 2, and opening one with its start-up.
+#include <string>
+
 #include "channel_fixture.h"
-#include "hid/hid_api.h"
+#include "hid/hid_binding.h"
+#include "support/row_name.h"
+
+namespace {
 
 using KL_VRXEmu::TEmulatedBus;
 using KL_VRXEmu::TEmulatedUnit;
-using E = ProtocolError;
+using KL_VRXTest::ChannelTest;
+using KL_VRXTest::Messages;
+using KL_VRXTest::TMessages;
+using namespace KL_VRXProtocol;
 
-TEST(LaunchModeSwitch, SwitchesUnitsOneAtATimeWithinThePassLimit) {
-    // StaySwitched: the units ignore the switch and keep their launch mode.
-    enum Fault { NoFault, StaySwitched, NoHidLibrary, NoEnumeration };
-    struct Case {
-        uint32_t units, mode, pause, writes;
-        Fault fault;
-        const char* text;
-    };
-    const char* const stayed = "Unable to change launch mode for attached VRXs.";
-    const Case cases[] = {
-        {1, 2, 0, 0, NoFault, "Success."},
-        {2, 1, 10000, 4, NoFault, "Success."},
-        {11, 1, 0, 0, NoFault, stayed},
-        {2, 1, 10000, 4, StaySwitched, stayed},
-        {0, 2, 5000, 0, NoHidLibrary,
-         "Unable to get device information. Unable to Load Win API. API error: 126."},
-        {0, 2, 5000, 0, NoEnumeration,
-         "Unable to get device information. Bad HID Comms. Code: 1. API error: 8."},
-    };
-    for (const Case& c : cases) {
-        TEmulatedBus bus;
-        TVRXCommandChannel channel;
-        for (unsigned i = 0; i < c.units; ++i)
-            bus.AttachUnit(1, c.mode).SetIgnoresLaunchModeSwitch(c.fault == StaySwitched);
-        if (c.fault == NoHidLibrary) {
-            UnloadHidApi();
-            bus.SetHidLibraryLoads(false);
-        }
-        if (c.fault == NoEnumeration)
-            bus.SetClassDevsError(8);
-        const uint32_t start = bus.Tick();
-        EXPECT_EQ(channel.SwitchUnitsToLaunchMode(), channel.lastError);
-        EXPECT_EQ(bus.Tick() - start, c.pause) << c.units;
-        EXPECT_EQ(bus.Calls().writeFile, c.writes) << c.units;
-        char text[256];
-        channel.GetErrorText(text);
-        EXPECT_STREQ(text, c.text) << c.units;
+const char* const Stayed = "Unable to change launch mode for attached VRXs.";
+
+struct TSwitchCase {
+    const char* name;
+    unsigned units = 0;
+    unsigned mode = 1;  // the units' launch mode when attached
+    enum { NoFault, UnitsStay, NoHidLibrary, NoEnumeration } fault = NoFault;
+    uint32_t pause = 0;  // ms slept in all
+    unsigned writes = 0;
+    const char* text = "Success.";
+};
+
+class LaunchModeSwitch : public ::testing::TestWithParam<TSwitchCase> {};
+
+// One unit at a time, 5 s each, within the limit of the first pass's count.
+TEST_P(LaunchModeSwitch, SwitchesUnitsOneAtATimeWithinThePassLimit) {
+    const TSwitchCase& c = GetParam();
+    TEmulatedBus bus;
+    TVRXCommandChannel channel;
+    for (unsigned i = 0; i < c.units; ++i)
+        bus.AttachUnit(1, c.mode).SetIgnoresLaunchModeSwitch(c.fault == TSwitchCase::UnitsStay);
+    if (c.fault == TSwitchCase::NoHidLibrary) {
+        KL_VRXHid::UnloadHidApi();
+        bus.SetHidLibraryLoads(false);
     }
+    if (c.fault == TSwitchCase::NoEnumeration)
+        bus.SetClassDevsError(8);
+    const uint32_t start = bus.Tick();
+    channel.SwitchUnitsToLaunchMode();
+    EXPECT_EQ(bus.Tick() - start, c.pause);
+    EXPECT_EQ(bus.Calls().writeFile, c.writes);
+    char text[ProtocolTextSize];
+    channel.GetErrorText(text);
+    EXPECT_STREQ(text, c.text);
 }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Channel, LaunchModeSwitch, ::testing::Values(
+    TSwitchCase{.name = "NothingToSwitch", .units = 1, .mode = 2},
+    TSwitchCase{.name = "TwoUnits", .units = 2, .pause = 10000, .writes = 4},
+    TSwitchCase{.name = "MoreThanTenUnits", .units = 11, .text = Stayed},
+    TSwitchCase{.name = "UnitsThatStay", .units = 2, .fault = TSwitchCase::UnitsStay,
+                .pause = 10000, .writes = 4, .text = Stayed},
+    TSwitchCase{.name = "NoHidLibrary", .fault = TSwitchCase::NoHidLibrary, .pause = 5000,
+                .text = "Unable to get device information. Unable to Load Win API. API error: 126."},
+    TSwitchCase{.name = "NoEnumeration", .fault = TSwitchCase::NoEnumeration, .pause = 5000,
+                .text = "Unable to get device information. Bad HID Comms. Code: 1. API error: 8."}),
+    KL_VRXTest::RowName());
+// clang-format on
 
 TEST_F(ChannelTest, SwitchingClosesTheUnitOpenOnTheChannel) {
     OpenedUnit();
+    ASSERT_TRUE(channel.IsUnitOpen());
     TEmulatedUnit& other = bus.AttachUnit(1, 1);
-    ASSERT_EQ(channel.SwitchUnitsToLaunchMode(), E::Success);
-    EXPECT_EQ(channel.device->handle, KL_VRXOS::InvalidHandleValue);
+    ASSERT_EQ(channel.SwitchUnitsToLaunchMode(), ProtocolError::Success);
+    EXPECT_FALSE(channel.IsUnitOpen());
     EXPECT_EQ(other.LaunchMode(), 2u);
-    EXPECT_EQ(Messages(other), (std::vector<std::pair<int, int>>{{2, 2}, {15, 0}}));
+    EXPECT_EQ(Messages(other), (TMessages{{2, 2}, {15, 0}}));
 }
 
-TEST_F(ChannelTest, OpeningSendsTheStartUpOfItsStartAction) {
-    using M = std::vector<std::pair<int, int>>;
-    struct Case {
-        uint32_t index;
-        uint8_t action, state18;
-        bool stuck;  // register 18 ignores writes: only the first and last polls are kept
-        const char* text;
-        M sent;
-    };
-    const char* const ok = "Success.";
-    const char* const late = "Timeout while waiting for state transition.";
-    const Case cases[] = {
-        {0, 0, 127, false, ok, {{18, 0}, {33, 15}, {18, 0}, {18, 0}, {34, 1}, {19, 0}, {19, 0}}},
-        {0, 0, 127, true, late, {{18, 0}, {33, 15}, {18, 0}, {18, 0}}},
-        {0, 1, 15, false, ok, {{18, 0}, {33, 127}, {18, 0}, {18, 0}}},
-        {0, 1, 127, false, ok, {{18, 0}}},
-        {0, 2, 15, false, ok, {{18, 0}}},
-        {1, 2, 15, false, "Unable to open VRX. Device index out of range.", {}},
-    };
-    for (const Case& c : cases) {
-        TEmulatedUnit& unit = bus.AttachUnit(1);
-        unit.SetRegister(18, c.state18);
-        unit.SetStuck(18, c.stuck);
-        EXPECT_EQ(channel.OpenUnit(c.index, c.action), channel.lastError);
-        EXPECT_EQ(Text(), c.text);
-        M sent = Messages(unit);
-        if (c.stuck && sent.size() > 4)
-            sent.erase(sent.begin() + 3, sent.end() - 1);
-        EXPECT_EQ(sent, c.sent) << int(c.action) << "/" << int(c.state18);
-        bus.Detach(unit);
-    }
+// Polls that repeat while a register does not move, each run cut to two.
+TMessages CollapsePolls(TMessages messages) {
+    TMessages kept;
+    for (const auto& message : messages)
+        if (kept.size() < 2 || message != kept.back() || message != kept[kept.size() - 2])
+            kept.push_back(message);
+    return kept;
 }
+
+const TMessages FullStartUp{{18, 0}, {33, 15}, {18, 0}, {18, 0}, {34, 1}, {19, 0}, {19, 0}};
+
+struct TOpenCase {
+    const char* name;
+    uint32_t index = 0;
+    uint8_t action = VRXStartAction::FullStart;
+    uint8_t state18 = 127;  // register 18 when opened
+    uint8_t position19 = 1;
+    uint8_t stuck = 0;     // a register that ignores writes
+    bool silent = false;   // the unit never replies
+    TMessages sent = {};   // runs of polls cut to two
+    uint32_t elapsed = 0;  // ms the open took: the time-out of the step that failed
+    const char* text = "Success.";
+};
+
+class Opening : public ChannelTest, public ::testing::WithParamInterface<TOpenCase> {};
+
+TEST_P(Opening, SendsTheStartUpOfItsStartActionWithinItsTimeOuts) {
+    const TOpenCase& c = GetParam();
+    TEmulatedUnit& unit = bus.AttachUnit(1);
+    unit.SetRegister(18, c.state18);
+    unit.SetRegister(19, c.position19);
+    if (c.stuck != 0)
+        unit.SetStuck(c.stuck, true);
+    unit.SetSilent(c.silent);
+    const uint32_t start = bus.Tick();
+    channel.OpenUnit(c.index, c.action);
+    EXPECT_EQ(Text(), c.text);
+    EXPECT_EQ(CollapsePolls(Messages(unit)), c.sent);
+    EXPECT_EQ(bus.Tick() - start, c.elapsed);
+}
+
+const char* const Late = "Timeout while waiting for state transition.";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Channel, Opening, ::testing::Values(
+    TOpenCase{.name = "FullStartUp", .sent = FullStartUp},
+    TOpenCase{.name = "FullStartUpRegister18Stuck", .stuck = 18,
+              .sent = {{18, 0}, {33, 15}, {18, 0}, {18, 0}}, .elapsed = 3005, .text = Late},
+    TOpenCase{.name = "FullStartUpRegister19Stuck", .position19 = 2, .stuck = 19, .sent = FullStartUp,
+              .elapsed = 505, .text = Late},
+    TOpenCase{.name = "SilentUnit", .silent = true, .sent = {{18, 0}}, .elapsed = 3005,
+              .text = "Have timed out trying to read from the device."},
+    TOpenCase{.name = "ParkAStartedUnit", .action = VRXStartAction::Park, .state18 = 15,
+              .sent = {{18, 0}, {33, 127}, {18, 0}, {18, 0}}},
+    TOpenCase{.name = "ParkAStartedUnitStuck", .action = VRXStartAction::Park, .state18 = 15,
+              .stuck = 18, .sent = {{18, 0}, {33, 127}, {18, 0}, {18, 0}}, .elapsed = 3005,
+              .text = Late},
+    TOpenCase{.name = "ParkAParkedUnit", .action = VRXStartAction::Park, .sent = {{18, 0}}},
+    TOpenCase{.name = "NoStartUp", .action = VRXStartAction::None, .state18 = 15,
+              .sent = {{18, 0}}},
+    TOpenCase{.name = "IndexOutOfRange", .index = 1, .action = VRXStartAction::None,
+              .text = "Unable to open VRX. Device index out of range."}),
+    KL_VRXTest::RowName());
+// clang-format on
+
+}  // namespace

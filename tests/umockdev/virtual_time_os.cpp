@@ -1,19 +1,19 @@
 #include "umockdev/virtual_time_os.h"
 
-#include "api/library_state.h"
+#include "state/library_state.h"
 
 namespace KL_VRXTest {
 
 using namespace KL_VRXOS;
 
 TVirtualTimeOs::TVirtualTimeOs(TVirtualClock& clock) : clock(clock) {
-    ResetLibraryState();
+    KL_VRXState::ResetLibraryState();
     SetActiveOs(this);
 }
 
 TVirtualTimeOs::~TVirtualTimeOs() {
     // Unbind through this object while it is still the active OS.
-    ResetLibraryState();
+    KL_VRXState::ResetLibraryState();
     SetActiveOs(nullptr);
 }
 
