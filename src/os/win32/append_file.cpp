@@ -1,5 +1,7 @@
 #include "os/append_file.h"
 
+#include <mutex>
+
 // Included after everything else, so no Windows macro reaches the other
 // headers.
 #include "os/win32/windows_api.h"
@@ -10,6 +12,15 @@ namespace {
 
 HANDLE AsHandle(intptr_t native) {
     return reinterpret_cast<HANDLE>(native);
+}
+
+// Windows puts each append of a FILE_APPEND_DATA handle at the end in one
+// step, but Wine finds the end and then writes, so two handles on one file
+// (two units logging to the same log) overwrite each other's lines there.
+// Appends of this process take turns; the lock covers only the file write.
+std::mutex& AppendTurn() {
+    static std::mutex turn;
+    return turn;
 }
 
 }  // namespace
@@ -37,6 +48,7 @@ bool TAppendFile::IsOpen() const {
 bool TAppendFile::Append(const char* data, size_t size) {
     if (!IsOpen())
         return false;
+    const std::lock_guard<std::mutex> guard(AppendTurn());
     while (size > 0) {
         const DWORD chunk = size > 0x40000000u ? 0x40000000u : static_cast<DWORD>(size);
         DWORD written = 0;
