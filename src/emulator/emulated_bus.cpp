@@ -215,6 +215,10 @@ void TEmulatedUnit::SetWritesZeroBytes(bool zero) {
     core.WithFirmware(*this, [zero](TUnitFirmware& f) { f.writesZeroBytes = zero; });
 }
 
+void TEmulatedUnit::SetReplySource(KL_IReplySource* source) {
+    core.WithFirmware(*this, [source](TUnitFirmware& f) { f.replySource = source; });
+}
+
 const std::vector<std::vector<uint8_t>>& TEmulatedUnit::Received() const {
     std::lock_guard<std::mutex> lock(core.mutex);
     return firmware->received;

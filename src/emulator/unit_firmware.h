@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+namespace KL_VRXEmu {
+class KL_IReplySource;
+}
+
 namespace KL_VRXEmu::Detail {
 
 inline constexpr uint8_t FirstRegister = 18;
@@ -64,6 +68,7 @@ struct TUnitFirmware {
     uint32_t writeError = 0;
     uint32_t writeErrorBytes = 0;
     uint32_t readError = 0;
+    KL_IReplySource* replySource = nullptr;  // not owned; decides the link when set
 
     // Traffic.
     std::vector<std::vector<uint8_t>> received;

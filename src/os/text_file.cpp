@@ -2,31 +2,37 @@
 
 namespace KL_VRXOS {
 
-// Binary mode on every OS: the CR LF conversion is ours, so Windows' text-mode
-// translation must not add a second CR.
-TTextFile::TTextFile(const std::string& nativePath)
-    : stream(nativePath, std::ios_base::out | std::ios_base::app | std::ios_base::binary) {}
+// The CR LF conversion is ours and the file takes bytes as they are, so no
+// system adds a second CR.
+TTextFile::TTextFile(const std::string& nativePath) : file(nativePath) {
+    if (file.IsOpen())
+        buffer.reserve(BufferSize * 2);
+}
+
+TTextFile::~TTextFile() {
+    Flush();
+}
 
 bool TTextFile::Good() const {
-    return stream.is_open() && stream.good();
+    return file.IsOpen() && !failed;
 }
 
 void TTextFile::Write(const std::string& text) {
-    if (!stream.is_open())
+    if (!Good())
         return;
-    std::string out;
-    out.reserve(text.size() + text.size() / 16 + 2);
     for (char c : text) {
         if (c == '\n')
-            out.push_back('\r');
-        out.push_back(c);
+            buffer.push_back('\r');
+        buffer.push_back(c);
     }
-    stream.write(out.data(), static_cast<std::streamsize>(out.size()));
+    if (buffer.size() >= BufferSize)
+        Flush();
 }
 
 void TTextFile::Flush() {
-    if (stream.is_open())
-        stream.flush();
+    if (Good() && !buffer.empty() && !file.Append(buffer.data(), buffer.size()))
+        failed = true;
+    buffer.clear();
 }
 
 }  // namespace KL_VRXOS
