@@ -4,6 +4,12 @@
 # over a copy of its seed corpus:
 #   report_descriptor_fuzzer  fuzz/corpus (HID report descriptors)
 #   log_decoder_fuzzer        fuzz/traffic_log_corpus (logs the library wrote)
+#   session_fuzzer            fuzz/session_corpus (host sessions: real
+#                             exchanges from make_session_seeds, and inputs
+#                             that once found a fault)
+# Before the session fuzzer runs, its generated seeds are written afresh and
+# must equal the checked-in ones, so the corpus never drifts from the
+# fuzzer's input format.
 #   scripts/fuzz.sh [seconds]   (each; default 20)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,7 +18,8 @@ seconds=${1:-20}
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DKL_VRX_FUZZ=ON -DKL_VRX_WERROR=ON -DKL_VRX_BUILD_TESTS=OFF -DKL_VRX_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$build" -j2 --target report_descriptor_fuzzer log_decoder_fuzzer
+cmake --build "$build" -j2 --target report_descriptor_fuzzer log_decoder_fuzzer session_fuzzer \
+    make_session_seeds
 
 # fuzz NAME SEEDS [libFuzzer options]: new inputs go to a scratch corpus so
 # the checked-in seeds stay small.
@@ -28,9 +35,25 @@ fuzz() {
         "$work" 2>"$build/$name.log" || { tail -40 "$build/$name.log"; exit 1; }
     end=$(date +%s)
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$name.log")
-    echo "$name: $runs executions in $((end - start)) s, no failure"
+    coverage=$(grep -E '^#[0-9]+[[:space:]]+DONE' "$build/$name.log" | tail -1 |
+        sed -E 's/.*cov: ([0-9]+) ft: ([0-9]+).*/cov \1, ft \2/')
+    echo "$name: $runs executions in $((end - start)) s ($coverage), no failure"
 }
 
 fuzz report_descriptor_fuzzer "$root/fuzz/corpus"
 # Room to add lines to the largest seed.
 fuzz log_decoder_fuzzer "$root/fuzz/traffic_log_corpus" -max_len=32768
+
+fresh="$build/session-seeds"
+rm -rf "$fresh"
+mkdir -p "$fresh"
+"$build/fuzz/make_session_seeds" "$fresh" >/dev/null
+for seed in "$fresh"/*; do
+    if ! cmp -s "$seed" "$root/fuzz/session_corpus/$(basename "$seed")"; then
+        echo "fuzz/session_corpus/$(basename "$seed") is out of date:" \
+            "run build-fuzz/fuzz/make_session_seeds fuzz/session_corpus" >&2
+        exit 1
+    fi
+done
+# Time is virtual in a session: one that runs for seconds is a hang.
+fuzz session_fuzzer "$root/fuzz/session_corpus" -timeout=10 -max_len=8192

@@ -13,7 +13,9 @@
 // Status codes (unsigned 32-bit, 0 = success) of the exports and operations:
 //     2   no unit is open (nothing stored, the error text unchanged)
 //     3   counting or opening the unit failed
-//     5   a device command failed (or, at GetVRXDeviceCount, counting failed)
+//     5   a device command failed (or, at GetVRXDeviceCount, counting failed);
+//         also any operation that reaches the unit or the traffic log when
+//         an exception inside cut it short (see Exceptions below)
 //    10   index out of range
 //    11   the unit reported a position outside the operation's mapping
 //         (99999 stored)
@@ -23,9 +25,55 @@
 // A failing operation leaves its text in GetLastErrorText(); a failing export
 // leaves its text in GetLastVRXDLLError().
 //
-// Threads: the library starts no thread and takes no lock. Every call runs on
-// the caller's thread and blocks it while the unit works (up to 25 s per
-// step); drive each controller from one thread at a time.
+// Threads. The library starts no thread: every call runs on the caller's
+// thread and blocks it while the unit works (up to 25 s per step).
+//   - Drive each controller from one thread at a time: its operations are
+//     not serialised against each other. Its log switches (GetLogging,
+//     SetLogging, GetLogDumpFlag, SetLogDumpFlag) are the exception: any
+//     thread may use them while another drives the controller.
+//   - Different controllers may be driven from different threads at once,
+//     and GetVRXDeviceCount, CreateVRX, CreateVRXInternal, DeleteVRX and
+//     GetVRX2 may be called from any thread at any time, also while other
+//     controllers work. Never delete a controller while another thread is
+//     inside one of its operations.
+//   - Units work in parallel: no lock is held while a unit's report is
+//     written or read, or while an operation waits or pauses. Binding
+//     hid.dll, listing the HID interfaces and opening a unit take one
+//     process-wide lock for a few system calls; deleting a controller
+//     (which unbinds hid.dll) waits for them.
+//   - Product IDs are process-wide: creating a controller makes its family
+//     the one that the next GetDeviceCount and Open of every controller
+//     use. Creations on different threads do not mix families: a creation
+//     waits while one of the other family is between its family set-up and
+//     the end of its open, then goes before later ones of that family;
+//     creations of one family run side by side. GetDeviceCount and Open on
+//     an existing controller use whatever family was created last.
+//   - A controller's text is its own, but the transport's part of it (after
+//     "Unable to get device information. ", "Unable to open VRX. ",
+//     "Problem sending data to VRX. " or "Problem reading data from VRX. ")
+//     tells the latest transport step of any thread.
+//   - GetLastVRXDLLError's text is one for the process, and each failing
+//     export writes it whole under the library's lock. Its address never
+//     changes and its 256th byte is always 0, so a read never runs past it.
+//     Right after an export failed it holds that failure's text, unless an
+//     export failed on another thread since (a read that overlaps such a
+//     write may see parts of both texts). A host that counts or creates on
+//     several threads and needs each failure's own text makes those calls
+//     from one thread, or one at a time.
+//
+// Exceptions. None leaves the library. An operation that an exception
+// inside cuts short (memory exhausted, a system library failing) returns 5
+// with "Out of memory." or "Unexpected error: " and what happened, and the
+// controller stays usable (though, as after a time-out, a reply the unit
+// sent to an exchange cut short may still wait to be read);
+// GetVRXDeviceCount returns 5 with "Out of memory
+// while counting VRX devices." (or "Unexpected error while counting VRX
+// devices: ..."); CreateVRX returns null with a text that begins "Out of
+// memory" or "Unexpected error". Close, the destructor and DeleteVRX always
+// succeed: a park that fails for any reason is left out, and the unit is
+// closed all the same. An exception thrown by a host's OnChanged (which it
+// must not throw) is caught as well where the compiler is shared: the set
+// returns 5 with its text.
 //
 // The interfaces are an ABI. Hosts call the operations by their place in the
 // virtual table, so the order of declaration below never changes, and the
@@ -123,7 +171,10 @@ namespace KL_VRXSDK {
 class KL_IVRXCallback {
   public:
     // Called on the caller's thread, inside SetPosition20 or SetPosition21,
-    // after the set has succeeded and before it returns 0. Must not throw.
+    // after the set has succeeded and before it returns 0. Must not throw:
+    // where host and library share a compiler (the Linux and static
+    // libraries) the set catches it and returns 5, but KL_VRX.dll cannot
+    // catch what an MSVC-built callback throws.
     virtual void OnChanged() = 0;
 
   protected:
@@ -238,7 +289,8 @@ class KL_IVRX2 : public KL_IVRX {
 
     // Whether the traffic log "C:\VRXHIDLog.log" is on. Always 0.
     virtual uint32_t GetLogging(bool* on) = 0;
-    // Switches the traffic log on or off. Always 0.
+    // Switches the traffic log on or off. 0, or 5 when memory runs out while
+    // it is switched on (it then stays off).
     virtual uint32_t SetLogging(bool on) = 0;
     // Nonzero: log records are held in memory and written at open, close
     // and after a failed transfer. Always 0.

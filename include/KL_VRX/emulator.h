@@ -48,6 +48,63 @@ struct TCallCounts {
     unsigned sleep = 0;
 };
 
+// What the library holds open on the bus now. All 0 when no controller
+// lives and none is being made: anything else has leaked.
+struct TOpenObjects {
+    unsigned handles = 0;         // CreateFileA without its CloseHandle
+    unsigned deviceInfoSets = 0;  // SetupDiGetClassDevsW without its destroy
+    unsigned preparsedData = 0;   // HidD_GetPreparsedData without its free
+    unsigned hidReferences = 0;   // LoadLibraryA("hid.dll") without its FreeLibrary
+};
+
+// What one ReadFile on a unit delivers, as a reply source decides it.
+struct TReadOutcome {
+    /// 0: ReadFile succeeds. Otherwise it fails and GetLastError gives this code.
+    uint32_t error = 0;
+    /// The bytes delivered to the start of the caller's buffer, cut at its
+    /// size; their count is the count read, also when the read fails. Empty:
+    /// a read that delivers nothing (the library polls again).
+    std::vector<uint8_t> bytes;
+    /// true: the reply the firmware had queued stays queued for a later read;
+    /// false: it is used up by this read, whatever was delivered.
+    bool keepQueuedReply = false;
+};
+
+// What one WriteFile on a unit does, as a reply source decides it.
+struct TWriteOutcome {
+    /// 0: WriteFile succeeds. Otherwise it fails and GetLastError gives this code.
+    uint32_t error = 0;
+    /// The count WriteFile reports written, cut at the report's length;
+    /// nullopt: the whole report on success, 0 on failure.
+    std::optional<uint32_t> bytesWritten;
+    /// true: the firmware receives the report (records it in Received(),
+    /// applies its command, queues its reply); false: it is lost on the way.
+    bool delivered = true;
+};
+
+// A test's or fuzzer's own account of what a unit's link carries, report by
+// report: installed with TEmulatedUnit::SetReplySource, it decides every
+// WriteFile and ReadFile that reaches the unit. The bus still refuses what
+// Windows refuses before a report moves (bad or dead handles, report lengths
+// that do not fit), and the firmware still answers every report delivered to
+// it; the source then sees that answer and may deliver it, change it, hold it
+// back, invent another or fail the read. While a source is set, the unit's
+// link switches (SetSilent, QueueEmptyReads, FailWrites, FailReads,
+// SetWritesZeroBytes) are not consulted.
+//
+// Called on the thread doing the I/O with the bus's lock held: a source must
+// not call members of the bus or of its units.
+class KL_IReplySource {
+  public:
+    virtual ~KL_IReplySource() = default;
+    /// A WriteFile of one whole output report (report ID byte first).
+    virtual TWriteOutcome OnWrite(const std::vector<uint8_t>& report) = 0;
+    /// A ReadFile into a buffer of bufferSize bytes (at least the unit's
+    /// input report length). queuedReply is the oldest reply the firmware has
+    /// queued, or null when none is.
+    virtual TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply, uint32_t bufferSize) = 0;
+};
+
 // The firmware of one emulated unit. Created by TEmulatedBus::AttachUnit;
 // the reference stays valid until TEmulatedBus::Detach or the end of the bus,
 // also across a launch-mode switch.
@@ -98,6 +155,10 @@ class TEmulatedUnit {
     void FailReads(uint32_t error);
     /// true: WriteFile succeeds but reports 0 bytes written; the unit receives nothing.
     void SetWritesZeroBytes(bool zero);
+    /// Hands every WriteFile and ReadFile on the unit to source (see
+    /// KL_IReplySource); null gives them back to the firmware and the link
+    /// switches. Not owned: keep the source alive while it is set.
+    void SetReplySource(KL_IReplySource* source);
 
     /// Every output report the unit received, in full (padding included), in order.
     const std::vector<std::vector<uint8_t>>& Received() const;
@@ -167,6 +228,8 @@ class TEmulatedBus {
 
     /// How often each system call ran since the bus was made.
     TCallCounts Calls() const;
+    /// What the library holds open on the bus now.
+    TOpenObjects OpenObjects() const;
 
   private:
     std::unique_ptr<Detail::TBusCore> core;

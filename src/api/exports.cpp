@@ -2,19 +2,24 @@
 // creating, deleting and re-typing controllers for the host.
 //
 // Nothing thrown inside may reach the host: these are C entry points, and a
-// host built with another compiler could not even catch it.
+// host built with another compiler could not even catch it. Counting and
+// creating catch everything; deleting and re-typing cannot throw (the
+// controller's destructor never does).
+//
+// Any of them may run on any thread while others run elsewhere: the state
+// they share is guarded below them (state/library_state.h).
 #include <memory>
-#include <new>
 
 #include "KL_VRX/KL_VRX.h"
 #include "api/export_texts.h"
 #include "api/host_units.h"
 #include "api/process_last_error.h"
 #include "controller/controller_status.h"
+#include "controller/exception_text.h"
 #include "controller/hardware_controller.h"
 #include "protocol/command_catalogue.h"
+#include "protocol/family_ids.h"
 
-using KL_VRXApi::CreateOutOfMemoryText;
 using KL_VRXApi::DeleteRefusedText;
 using KL_VRXApi::SetProcessLastError;
 using KL_VRXController::Code;
@@ -40,7 +45,9 @@ KL_VRX_API uint32_t KL_VRX_CALL GetVRXDeviceCount(uint32_t* count) {
         *count = n1 + n2 + 1;  // the simulated unit is always there
         return Code(VRXStatus::Success);
     } catch (...) {
-        SetProcessLastError("Out of memory while counting VRX devices.");
+        char text[KL_VRXApi::ProcessLastErrorSize];
+        KL_VRXController::CurrentExceptionText(text, " while counting VRX devices");
+        SetProcessLastError(text);
         return Code(VRXStatus::CountFailed);
     }
 }
@@ -53,6 +60,10 @@ KL_VRX_API KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex) {
     try {
         const KL_VRXApi::THostUnit unit = KL_VRXApi::ResolveHostIndex(hostIndex);
         auto controller = std::make_unique<TVRXHardwareController>();
+        // The family set-up makes the family every channel's next count and
+        // open use; the claim keeps another thread's creation of the other
+        // family from setting up its own before this open is done.
+        const KL_VRXProtocol::TFamilyClaim claim(unit.family);
         controller->SetModelFamily(unit.family);
         if (controller->Open(unit.index, KL_VRXProtocol::VRXStartAction::FullStart) !=
             Code(VRXStatus::Success)) {
@@ -60,10 +71,10 @@ KL_VRX_API KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex) {
             return nullptr;  // destroyed through its destructor: parks, unbinds
         }
         return controller.release();
-    } catch (const std::bad_alloc&) {
-        SetProcessLastError(CreateOutOfMemoryText);
     } catch (...) {
-        SetProcessLastError("Unexpected error while creating the VRX controller.");
+        char text[KL_VRXApi::ProcessLastErrorSize];
+        KL_VRXController::CurrentExceptionText(text, " while creating the VRX controller");
+        SetProcessLastError(text);
     }
     return nullptr;
 }

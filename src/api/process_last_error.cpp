@@ -2,9 +2,12 @@
 
 #include <cstring>
 
+#include "state/state_lock.h"
+
 namespace KL_VRXApi {
 
-void SetProcessLastError(const char* text) {
+void SetProcessLastError(const char* text) noexcept {
+    const KL_VRXState::TStateLock lock;
     char* buffer = ApiState().processLastError;
     const char* source = text != nullptr ? text : "";
     const size_t count = strnlen(source, ProcessLastErrorSize - 1);

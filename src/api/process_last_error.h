@@ -1,6 +1,12 @@
 // The exports' last-error text, the api's part of the library state: one
 // process-wide buffer of 256 characters, written only on a failure and never
 // cleared.
+//
+// Every write holds the state lock, so two failing exports never mix their
+// texts in the buffer. Hosts read it through GetLastVRXDLLError's pointer
+// without any lock: the 256th character is never written, so a read always
+// ends within the buffer, and the text is the latest failure's unless
+// another thread's export fails while it is read.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +25,7 @@ TApiState& ApiState();
 
 // Copies at most 255 characters of text over the buffer, as a bounded string
 // copy does, padding with NUL; the 256th character is never written, so it
-// stays terminated.
-void SetProcessLastError(const char* text);
+// stays terminated. Takes the state lock.
+void SetProcessLastError(const char* text) noexcept;
 
 }  // namespace KL_VRXApi

@@ -13,6 +13,7 @@ enum class VRXStatus : uint32_t {
     OpenFailed = 3,           // counting or opening failed; the channel's text
     CommandFailed = 5,        // a device command failed; the channel's text
     CountFailed = 5,          // GetVRXDeviceCount: the unit count failed
+    Aborted = 5,              // an exception cut the operation short ("Out of memory." ...)
     IndexOutOfRange = 10,     // "Index out of range."
     PositionOutOfRange = 11,  // "Position out of range."
     InvalidParameter = 512,   // "Invalid parameter."

@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "controller/controller_status.h"
+#include "controller/exception_text.h"
 #include "controller/hardware_controller.h"
 #include "protocol/command_catalogue.h"
 #include "protocol/family_ids.h"
@@ -45,17 +46,11 @@ TVRXHardwareController::TVRXHardwareController()
       position21Callback(nullptr),
       hostValue(1) {}
 
+// Nothing here throws: parking swallows its own failures, and closing,
+// unbinding and freeing never fail.
 TVRXHardwareController::~TVRXHardwareController() {
-    if (openIndex > 0) {
-        // A destructor cannot report, and parking is a courtesy to the unit:
-        // whatever goes wrong on the way, the unit is still closed below.
-        try {
-            CloseRealUnit(true);
-        } catch (...) {
-            if (channel)
-                channel->CloseUnit();
-        }
-    }
+    if (openIndex > 0)
+        CloseRealUnit(true);
     openIndex = -1;
     if (channel) {
         channel->ReleaseDevice();
@@ -63,7 +58,14 @@ TVRXHardwareController::~TVRXHardwareController() {
     }
 }
 
-void TVRXHardwareController::SetModelFamily(uint32_t newFamily) {
+uint32_t TVRXHardwareController::FailedWithException() noexcept {
+    char text[sizeof lastErrorText];
+    KL_VRXController::CurrentExceptionText(text);
+    KL_VRXController::CopyText(lastErrorText, text);
+    return Code(VRXStatus::Aborted);
+}
+
+void TVRXHardwareController::SetModelFamily(uint32_t newFamily) noexcept {
     if (newFamily != 1 && newFamily != 2) {
         family = 0;
         return;
@@ -74,7 +76,7 @@ void TVRXHardwareController::SetModelFamily(uint32_t newFamily) {
     KL_VRXProtocol::SelectFamily(newFamily);
 }
 
-const char* TVRXHardwareController::GetLastErrorText() {
+const char* TVRXHardwareController::GetLastErrorText() noexcept {
     return lastErrorText;
 }
 
@@ -112,20 +114,24 @@ VRXStatus TVRXHardwareController::CountDevices(int32_t& count) {
     return VRXStatus::Success;
 }
 
-uint32_t TVRXHardwareController::GetDeviceCount(int32_t* count) {
+uint32_t TVRXHardwareController::GetDeviceCount(int32_t* count) noexcept {
     if (count == nullptr)
         return Code(SetErrorText(VRXStatus::InvalidParameter));
-    return Code(CountDevices(*count));
+    return Guarded([&] { return CountDevices(*count); });
 }
 
-uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) {
+uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) noexcept {
+    return Guarded([&] { return OpenIndex(index, startAction); });
+}
+
+VRXStatus TVRXHardwareController::OpenIndex(int32_t index, uint8_t startAction) {
     Close(true);
 
     // Counting runs for the simulated unit too, so a host learns early when
     // the HID library cannot be bound.
     int32_t count = 0;
     if (VRXStatus status = CountDevices(count); status != VRXStatus::Success)
-        return Code(status);
+        return status;
 
     if (index == 0) {
         positionCount = 4;
@@ -138,38 +144,43 @@ uint32_t TVRXHardwareController::Open(int32_t index, uint8_t startAction) {
         sim224 = VRXCommand::StateStarted;
         sim18 = VRXCommand::StateStarted;
         openIndex = 0;
-        return Code(VRXStatus::Success);
+        return VRXStatus::Success;
     }
     if (index < 0 || index >= count)
-        return Code(SetErrorText(VRXStatus::IndexOutOfRange));
+        return SetErrorText(VRXStatus::IndexOutOfRange);
 
     // A unit opened before a failing start-up stays open on the device while
     // openIndex stays -1; the next open or the destruction closes it.
     if (channel->OpenUnit(static_cast<uint32_t>(index - 1), startAction) != ProtocolError::Success)
-        return Code(SetErrorText(VRXStatus::OpenFailed));
+        return SetErrorText(VRXStatus::OpenFailed);
     openIndex = index;
     positionCount = family == 2 ? 4 : 3;
-    return Code(VRXStatus::Success);
+    return VRXStatus::Success;
 }
 
-uint32_t TVRXHardwareController::Close(bool park) {
+uint32_t TVRXHardwareController::Close(bool park) noexcept {
     if (openIndex > 0)
         CloseRealUnit(park);
     openIndex = -1;
     return Code(VRXStatus::Success);
 }
 
-void TVRXHardwareController::CloseRealUnit(bool park) {
+void TVRXHardwareController::CloseRealUnit(bool park) noexcept {
     if (park && channel->IsUnitOpen()) {
         // Nothing is sent when register 18 cannot be read: a unit that does
         // not answer a read will not confirm the park either, and the host
-        // would only wait out another 28 s of time-outs for nothing.
-        uint8_t state = 0;
-        if (channel->ReadRegister(VRXCommand::State18, state, VRXTimeout::Io) ==
-                ProtocolError::Success &&
-            state != VRXCommand::StateParked)
-            channel->WriteAndWait(VRXCommand::SetState18, VRXCommand::State18,
-                                  VRXCommand::StateParked, VRXTimeout::Park, VRXTimeout::Io);
+        // would only wait out another 28 s of time-outs for nothing. An
+        // exception on the way (out of memory) ends the parking like any
+        // other failure.
+        try {
+            uint8_t state = 0;
+            if (channel->ReadRegister(VRXCommand::State18, state, VRXTimeout::Io) ==
+                    ProtocolError::Success &&
+                state != VRXCommand::StateParked)
+                channel->WriteAndWait(VRXCommand::SetState18, VRXCommand::State18,
+                                      VRXCommand::StateParked, VRXTimeout::Park, VRXTimeout::Io);
+        } catch (...) {
+        }
     }
     channel->CloseUnit();
     openIndex = -1;

@@ -124,7 +124,7 @@ VRXStatus Controller::SetStateSetting(const TStateSetting& setting, uint32_t sta
     return VRXStatus::Success;
 }
 
-uint32_t Controller::GetPositionCount(uint32_t* count) {
+uint32_t Controller::GetPositionCount(uint32_t* count) noexcept {
     if (count == nullptr)
         return Code(SetErrorText(VRXStatus::InvalidParameter));
     if (openIndex < 0)
@@ -133,48 +133,48 @@ uint32_t Controller::GetPositionCount(uint32_t* count) {
     return Code(VRXStatus::Success);
 }
 
-uint32_t Controller::GetPosition21(uint32_t* position) {
-    return Code(ReadElement(TElement::Position21, position));
+uint32_t Controller::GetPosition21(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position21, position); });
 }
-uint32_t Controller::SetPosition21(uint32_t position) {
-    return Code(SetElement(TElement::Position21, position));
+uint32_t Controller::SetPosition21(uint32_t position) noexcept {
+    return Guarded([&] { return SetElement(TElement::Position21, position); });
 }
-uint32_t Controller::GetPosition20(uint32_t* position) {
-    return Code(ReadElement(TElement::Position20, position));
+uint32_t Controller::GetPosition20(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position20, position); });
 }
-uint32_t Controller::SetPosition20(uint32_t position) {
-    return Code(SetElement(TElement::Position20, position));
+uint32_t Controller::SetPosition20(uint32_t position) noexcept {
+    return Guarded([&] { return SetElement(TElement::Position20, position); });
 }
-uint32_t Controller::GetPosition22(uint32_t* position) {
-    return Code(ReadElement(TElement::Position22, position));
+uint32_t Controller::GetPosition22(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position22, position); });
 }
-uint32_t Controller::SetPosition22(uint32_t position) {
-    return Code(SetElement(TElement::Position22, position));
+uint32_t Controller::SetPosition22(uint32_t position) noexcept {
+    return Guarded([&] { return SetElement(TElement::Position22, position); });
 }
-uint32_t Controller::GetPosition23(uint32_t* position) {
-    return Code(ReadElement(TElement::Position23, position));
+uint32_t Controller::GetPosition23(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position23, position); });
 }
-uint32_t Controller::SetPosition23(uint32_t position) {
-    return Code(SetElement(TElement::Position23, position));
+uint32_t Controller::SetPosition23(uint32_t position) noexcept {
+    return Guarded([&] { return SetElement(TElement::Position23, position); });
 }
-uint32_t Controller::GetPosition24(uint32_t* position) {
-    return Code(ReadElement(TElement::Position24, position));
+uint32_t Controller::GetPosition24(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position24, position); });
 }
-uint32_t Controller::SetPosition24(uint32_t position) {
-    return Code(SetElement(TElement::Position24, position));
+uint32_t Controller::SetPosition24(uint32_t position) noexcept {
+    return Guarded([&] { return SetElement(TElement::Position24, position); });
 }
-uint32_t Controller::GetPosition19(uint32_t* position) {
-    return Code(ReadElement(TElement::Position19, position));
+uint32_t Controller::GetPosition19(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position19, position); });
 }
-uint32_t Controller::SetPosition19(uint32_t position) {
-    return Code(SetElement(TElement::Position19, position));
+uint32_t Controller::SetPosition19(uint32_t position) noexcept {
+    return Guarded([&] { return SetElement(TElement::Position19, position); });
 }
-uint32_t Controller::GetPosition19Family2(uint32_t* position) {
-    return Code(ReadElement(TElement::Position19Family2, position));
+uint32_t Controller::GetPosition19Family2(uint32_t* position) noexcept {
+    return Guarded([&] { return ReadElement(TElement::Position19Family2, position); });
 }
-uint32_t Controller::SetState224(uint32_t state) {
-    return Code(SetStateSetting(TStateSetting::State224, state));
+uint32_t Controller::SetState224(uint32_t state) noexcept {
+    return Guarded([&] { return SetStateSetting(TStateSetting::State224, state); });
 }
-uint32_t Controller::SetState18(uint32_t state) {
-    return Code(SetStateSetting(TStateSetting::State18, state));
+uint32_t Controller::SetState18(uint32_t state) noexcept {
+    return Guarded([&] { return SetStateSetting(TStateSetting::State18, state); });
 }

@@ -77,6 +77,16 @@ TCallCounts TBusCore::Calls() const {
     return calls;
 }
 
+TOpenObjects TBusCore::OpenObjects() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    TOpenObjects open;
+    open.handles = static_cast<unsigned>(handles.size());
+    open.deviceInfoSets = static_cast<unsigned>(sets.Open());
+    open.preparsedData = static_cast<unsigned>(preparsedData.size());
+    open.hidReferences = moduleReferences;
+    return open;
+}
+
 // ---- Interfaces ----------------------------------------------------------------------------
 
 std::string TBusCore::MakePath(uint16_t vendorId, uint16_t productId) {

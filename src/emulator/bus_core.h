@@ -48,6 +48,7 @@ class TBusCore final : public KL_VRXOS::KL_IOperatingSystem {
     uint32_t Tick() const;
     void SetTick(uint32_t tick);
     TCallCounts Calls() const;
+    TOpenObjects OpenObjects() const;
 
     // Runs f on a unit's firmware under the lock, with pending transitions
     // settled at the current time.

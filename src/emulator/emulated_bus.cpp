@@ -107,6 +107,10 @@ TCallCounts TEmulatedBus::Calls() const {
     return core->Calls();
 }
 
+TOpenObjects TEmulatedBus::OpenObjects() const {
+    return core->OpenObjects();
+}
+
 // ---- TEmulatedUnit -------------------------------------------------------------------------
 
 TEmulatedUnit::TEmulatedUnit(TBusCore& core, unsigned family, unsigned launchMode)
@@ -209,6 +213,10 @@ void TEmulatedUnit::FailReads(uint32_t error) {
 
 void TEmulatedUnit::SetWritesZeroBytes(bool zero) {
     core.WithFirmware(*this, [zero](TUnitFirmware& f) { f.writesZeroBytes = zero; });
+}
+
+void TEmulatedUnit::SetReplySource(KL_IReplySource* source) {
+    core.WithFirmware(*this, [source](TUnitFirmware& f) { f.replySource = source; });
 }
 
 const std::vector<std::vector<uint8_t>>& TEmulatedUnit::Received() const {

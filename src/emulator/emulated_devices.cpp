@@ -6,7 +6,9 @@
 //   - I/O on a handle whose device was unplugged or re-enumerated: 1167;
 //   - opening a mouse or keyboard for reading or writing: 5.
 // Unlike Windows, a read with nothing queued returns at once with 0 bytes,
-// so the library's polling runs on virtual time.
+// so the library's polling runs on virtual time. Past those checks a unit's
+// reply source, when set, decides each write and read; otherwise its link
+// switches do.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -67,6 +69,41 @@ TEmulatedUnit* TBusCore::IoUnitLocked(HANDLE file, const void* buffer, const uin
     return found->unit;
 }
 
+namespace {
+
+// What the unit's link switches make of a write and a read while no reply
+// source decides them.
+TWriteOutcome SwitchedWrite(const TUnitFirmware& f) {
+    if (f.writeError != 0)
+        return TWriteOutcome{f.writeError, f.writeErrorBytes, false};
+    if (f.writesZeroBytes)
+        return TWriteOutcome{0, 0u, false};
+    return TWriteOutcome{};
+}
+
+// What one read delivers, pointing into the reply queue or a source's outcome
+// (so a plain read copies nothing on the way).
+struct TReadView {
+    uint32_t error = 0;
+    const std::vector<uint8_t>* bytes = nullptr;  // null: nothing delivered
+    bool keepQueuedReply = true;
+};
+
+TReadView SwitchedRead(TUnitFirmware& f) {
+    TReadView view;
+    if (f.readError != 0) {
+        view.error = f.readError;
+    } else if (f.emptyReads > 0) {
+        --f.emptyReads;
+    } else if (!f.silent && !f.replies.empty()) {
+        view.bytes = &f.replies.front();
+        view.keepQueuedReply = false;
+    }
+    return view;
+}
+
+}  // namespace
+
 BOOL TBusCore::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
                          uint32_t* bytesWritten, void* /*overlapped*/) {
     uint32_t latency = 0;
@@ -85,17 +122,18 @@ BOOL TBusCore::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
             return Fail(ErrorInvalidUserBuffer);
         if (bytesToWrite < f.outputLength)
             return Fail(ErrorInvalidParameter);
-        if (f.writeError != 0) {
-            *bytesWritten = f.writeErrorBytes;
-            return Fail(f.writeError);
-        }
-        if (!f.writesZeroBytes) {
-            const auto effect =
-                f.Receive(static_cast<const uint8_t*>(buffer), bytesToWrite, NowLocked());
-            if (effect == TUnitFirmware::TEffect::Reenumerate)
-                Reenumerate(unit);
-            *bytesWritten = bytesToWrite;
-        }
+        const auto* report = static_cast<const uint8_t*>(buffer);
+        const TWriteOutcome outcome =
+            f.replySource != nullptr
+                ? f.replySource->OnWrite(std::vector<uint8_t>(report, report + bytesToWrite))
+                : SwitchedWrite(f);
+        if (outcome.delivered &&
+            f.Receive(report, bytesToWrite, NowLocked()) == TUnitFirmware::TEffect::Reenumerate)
+            Reenumerate(unit);
+        *bytesWritten = std::min(
+            outcome.bytesWritten.value_or(outcome.error == 0 ? bytesToWrite : 0), bytesToWrite);
+        if (outcome.error != 0)
+            return Fail(outcome.error);
         AdvanceLocked(reportLatency);
         latency = reportLatency;
     }
@@ -118,18 +156,25 @@ BOOL TBusCore::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
         TUnitFirmware& f = *target->firmware;
         if (bytesToRead < f.inputLength)
             return Fail(ErrorInvalidUserBuffer);
-        if (f.readError != 0)
-            return Fail(f.readError);
-        if (f.emptyReads > 0) {
-            --f.emptyReads;
-        } else if (!f.silent && !f.replies.empty()) {
-            const std::vector<uint8_t>& reply = f.replies.front();
-            const size_t count = std::min<size_t>(reply.size(), bytesToRead);
-            if (count > 0)
-                std::memcpy(buffer, reply.data(), count);
-            *bytesRead = static_cast<uint32_t>(count);
-            f.replies.pop_front();
+        const std::vector<uint8_t>* queued = f.replies.empty() ? nullptr : &f.replies.front();
+        TReadOutcome sourced;
+        TReadView view;
+        if (f.replySource != nullptr) {
+            sourced = f.replySource->OnRead(queued, bytesToRead);
+            view = {sourced.error, &sourced.bytes, sourced.keepQueuedReply};
+        } else {
+            view = SwitchedRead(f);
         }
+        // Copied before the queue lets go of the reply it may point into.
+        const size_t count =
+            view.bytes == nullptr ? 0 : std::min<size_t>(view.bytes->size(), bytesToRead);
+        if (count > 0)
+            std::memcpy(buffer, view.bytes->data(), count);
+        if (queued != nullptr && !view.keepQueuedReply)
+            f.replies.pop_front();
+        *bytesRead = static_cast<uint32_t>(count);
+        if (view.error != 0)
+            return Fail(view.error);
         AdvanceLocked(reportLatency);
         latency = reportLatency;
     }

@@ -13,6 +13,10 @@
 
 #include "emulator/report_queue.h"
 
+namespace KL_VRXEmu {
+class KL_IReplySource;
+}
+
 namespace KL_VRXEmu::Detail {
 
 inline constexpr uint8_t FirstRegister = 18;
@@ -65,6 +69,7 @@ struct TUnitFirmware {
     uint32_t writeError = 0;
     uint32_t writeErrorBytes = 0;
     uint32_t readError = 0;
+    KL_IReplySource* replySource = nullptr;  // not owned; decides the link when set
 
     // Forgets the received reports, keeping their storage for the next ones.
     void ClearReceived();

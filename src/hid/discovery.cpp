@@ -10,6 +10,7 @@
 namespace KL_VRXHid {
 
 using namespace KL_VRXOS;
+using KL_VRXState::TStateLock;
 
 namespace {
 
@@ -47,6 +48,19 @@ bool CollectPath(HDEVINFO set, SP_DEVICE_INTERFACE_DATA& data, std::vector<std::
     return true;
 }
 
+// The device-information set of one enumeration, destroyed however the walk
+// ends: a path that cannot be stored (out of memory) must not leak it.
+class TDeviceInfoSet {
+  public:
+    explicit TDeviceInfoSet(HDEVINFO set) : set(set) {}
+    ~TDeviceInfoSet() { Os().SetupDiDestroyDeviceInfoList(set); }
+    TDeviceInfoSet(const TDeviceInfoSet&) = delete;
+    TDeviceInfoSet& operator=(const TDeviceInfoSet&) = delete;
+
+  private:
+    HDEVINFO set;
+};
+
 }  // namespace
 
 std::string MatchText(uint16_t vendorId, uint16_t productId) {
@@ -56,7 +70,7 @@ std::string MatchText(uint16_t vendorId, uint16_t productId) {
     return text;
 }
 
-TransportStatus EnumerateHidPaths() {
+TransportStatus EnumerateHidPaths(const TStateLock& lock) {
     auto& os = Os();
     TTransportState& state = TransportState();
     std::vector<std::string>& paths =
@@ -64,11 +78,12 @@ TransportStatus EnumerateHidPaths() {
     paths.clear();
 
     GUID guid{};
-    state.hidApi.HidD_GetHidGuid(&guid);
+    HidApi(lock).HidD_GetHidGuid(&guid);
     HDEVINFO set =
         os.SetupDiGetClassDevsW(&guid, nullptr, nullptr, DigcfPresent | DigcfDeviceInterface);
     if (set == InvalidHandleValue)
         return EnumerationFailed(os.GetLastError(), TEnumerationStep::DeviceSet);
+    const TDeviceInfoSet destroyed(set);
 
     TransportStatus status = TransportStatus::Success;
     SP_DEVICE_INTERFACE_DATA data{};
@@ -87,7 +102,6 @@ TransportStatus EnumerateHidPaths() {
         if (error != ErrorNoMoreItems)
             status = EnumerationFailed(error, TEnumerationStep::InterfaceList);
     }
-    os.SetupDiDestroyDeviceInfoList(set);
     return status;
 }
 
@@ -103,7 +117,7 @@ bool PathMatches(std::string path, std::string text) {
     return path.find(text) != std::string::npos;
 }
 
-uint32_t CountMatchingPaths(const std::string& text) {
+uint32_t CountMatchingPaths(const TStateLock&, const std::string& text) {
     const TTransportState& state = TransportState();
     uint32_t count = 0;
     if (state.hidPathList)
@@ -113,7 +127,8 @@ uint32_t CountMatchingPaths(const std::string& text) {
     return count;
 }
 
-TransportStatus GetMatchingPath(std::string& output, const std::string& text, uint32_t index) {
+TransportStatus GetMatchingPath(const TStateLock&, std::string& output, const std::string& text,
+                                uint32_t index) {
     const TTransportState& state = TransportState();
     if (!state.hidPathList)
         return TransportStatus::CouldNotFindDevice;
@@ -131,15 +146,17 @@ TransportStatus GetMatchingPath(std::string& output, const std::string& text, ui
 }
 
 TransportStatus CountUnits(uint16_t vendorId, uint16_t productId, uint32_t& count) {
-    TransportStatus& status = TransportState().lastTransportStatus;
-    status = LoadHidApi();
-    if (status != TransportStatus::Success)
-        return status;
-    status = EnumerateHidPaths();
+    auto& status = TransportState().lastTransportStatus;
+    const std::string text = MatchText(vendorId, productId);
+    const TStateLock lock;
+    TransportStatus result = status = LoadHidApi(lock);
+    if (result != TransportStatus::Success)
+        return result;
+    result = status = EnumerateHidPaths(lock);
     // Counted even after a failed enumeration: the paths that could be read
     // are real units.
-    count = CountMatchingPaths(MatchText(vendorId, productId));
-    return status;
+    count = CountMatchingPaths(lock, text);
+    return result;
 }
 
 }  // namespace KL_VRXHid

@@ -8,6 +8,7 @@
 namespace KL_VRXHid {
 
 using namespace KL_VRXOS;
+using KL_VRXState::TStateLock;
 
 namespace {
 
@@ -31,27 +32,32 @@ THIDDevice::~THIDDevice() {
 }
 
 TransportStatus THIDDevice::OpenUnitByIndex(uint16_t vendorId, uint16_t productId, uint32_t index) {
-    TransportStatus& status = TransportState().lastTransportStatus;
-    status = LoadHidApi();
-    if (status != TransportStatus::Success)
-        return status;
-    // An enumeration failure does not stop the open: a unit whose path was
-    // read opens even when another interface could not be read.
-    status = EnumerateHidPaths();
+    auto& status = TransportState().lastTransportStatus;
     const std::string text = MatchText(vendorId, productId);
-    if (index >= CountMatchingPaths(text))
-        return status = TransportStatus::IndexOutOfRange;
     std::string path;
-    status = GetMatchingPath(path, text, index);
-    if (status != TransportStatus::Success)
-        return status;
-    status = OpenDevicePath(path);
-    if (status != TransportStatus::Success)
-        return status;
-    status = ReadReportLengths();
-    if (status != TransportStatus::Success)
+    {
+        // The enumeration and the selection from its list are one step: no
+        // other thread refills the list in between.
+        const TStateLock lock;
+        if (TransportStatus bound = status = LoadHidApi(lock); bound != TransportStatus::Success)
+            return bound;
+        // An enumeration failure does not stop the open: a unit whose path was
+        // read opens even when another interface could not be read.
+        status = EnumerateHidPaths(lock);
+        if (index >= CountMatchingPaths(lock, text))
+            return status = TransportStatus::IndexOutOfRange;
+        if (TransportStatus found = status = GetMatchingPath(lock, path, text, index);
+            found != TransportStatus::Success)
+            return found;
+    }
+    // Opened without the lock: the open's log record may have to reach the
+    // file, and the handle needs nothing of hid.dll.
+    if (TransportStatus opened = status = OpenDevicePath(path); opened != TransportStatus::Success)
+        return opened;
+    const TransportStatus lengths = status = ReadReportLengths();
+    if (lengths != TransportStatus::Success)
         CloseAndForgetLengths();
-    return status;
+    return lengths;
 }
 
 TransportStatus THIDDevice::OpenDevicePath(std::string path) {
@@ -63,14 +69,18 @@ TransportStatus THIDDevice::OpenDevicePath(std::string path) {
     if (!opened)
         TransportState().lastApiError = os.GetLastError();
     // Every open is dumped with its header, whatever the dump flag says, so
-    // the file shows where each session on a unit began.
-    if (logger) {
-        logger->Record([&](KL_VRXLog::TLogLine& line) {
-            line << (opened ? "***Succeeded trying to open device at path: "
-                            : "***Failed trying to open device at path: ")
-                 << path;
-        });
-        logger->Dump(true);
+    // the file shows where each session on a unit began. The log never fails
+    // an open: a record it cannot make (out of memory) is left out.
+    if (const std::shared_ptr<KL_VRXLog::TLogger> log = Logger()) {
+        try {
+            log->Record([&](KL_VRXLog::TLogLine& line) {
+                line << (opened ? "***Succeeded trying to open device at path: "
+                                : "***Failed trying to open device at path: ")
+                     << path;
+            });
+            log->Dump(true);
+        } catch (...) {
+        }
     }
     return opened ? TransportStatus::Success : TransportStatus::DeviceNotFound;
 }
@@ -78,13 +88,15 @@ TransportStatus THIDDevice::OpenDevicePath(std::string path) {
 TransportStatus THIDDevice::ReadReportLengths() {
     if (handle == InvalidHandleValue)
         return TransportStatus::Success;
-    // Callers bind first; binding here only keeps a stray call from reaching
-    // an entry point that was never looked up.
-    if (!IsHidApiBound() && LoadHidApi() != TransportStatus::Success)
-        return TransportStatus::DeviceNotFound;
     auto& os = Os();
     TTransportState& state = TransportState();
-    const THidApi& api = state.hidApi;
+    // hid.dll is called under the lock, so no other thread frees it
+    // meanwhile; and bound again first, since another controller's
+    // destruction may have unbound it since the caller's own binding.
+    const TStateLock lock;
+    if (LoadHidApi(lock) != TransportStatus::Success)
+        return TransportStatus::DeviceNotFound;
+    const THidApi& api = HidApi(lock);
     PHIDP_PREPARSED_DATA preparsed = nullptr;
     if (!api.HidD_GetPreparsedData(handle, &preparsed)) {
         state.lastApiError = os.GetLastError();
@@ -105,18 +117,22 @@ TransportStatus THIDDevice::ReadReportLengths() {
     return status;
 }
 
-void THIDDevice::CloseDevice() {
+void THIDDevice::CloseDevice() noexcept {
     if (handle == InvalidHandleValue)
         return;
-    if (logger) {
-        logger->AddRecord("***Device Closed.");
-        logger->Dump(logDumpFlag != 0);
+    // A close always closes: a record the log cannot take is left out.
+    try {
+        if (const std::shared_ptr<KL_VRXLog::TLogger> log = Logger()) {
+            log->AddRecord("***Device Closed.");
+            log->Dump(logDumpFlag.load() != 0);
+        }
+    } catch (...) {
     }
     Os().CloseHandle(handle);
     handle = InvalidHandleValue;
 }
 
-void THIDDevice::CloseAndForgetLengths() {
+void THIDDevice::CloseAndForgetLengths() noexcept {
     CloseDevice();
     inputReportLength = 0;
     outputReportLength = 0;
@@ -126,23 +142,37 @@ bool THIDDevice::IsOpen() const {
     return handle != InvalidHandleValue;
 }
 
+std::shared_ptr<KL_VRXLog::TLogger> THIDDevice::Logger() const {
+    const std::lock_guard<std::mutex> guard(loggerLock);
+    return logger;
+}
+
+bool THIDDevice::IsLogging() const {
+    const std::lock_guard<std::mutex> guard(loggerLock);
+    return logger != nullptr;
+}
+
 void THIDDevice::SwitchLog(bool on) {
+    std::shared_ptr<KL_VRXLog::TLogger> switchedOff;
+    const std::lock_guard<std::mutex> guard(loggerLock);
     // A logger whose file did not open is kept all the same: the transfers
-    // then fail with LogFileFailed instead of running unrecorded.
+    // then fail with LogFileFailed instead of running unrecorded. Made under
+    // the guard, so two threads switching on make one logger and one header.
     if (on && !logger)
-        logger = std::make_unique<KL_VRXLog::TLogger>(logPath);
+        logger = std::make_shared<KL_VRXLog::TLogger>(logPath);
     else if (!on)
-        logger.reset();
+        switchedOff.swap(logger);
+    // A step still logging holds its own reference: the logger goes with the
+    // last of them, here or at the end of that step, never under it.
 }
 
 TransportStatus CheckDevice(const THIDDevice* device) {
-    TransportStatus& status = TransportState().lastTransportStatus;
-    status = LoadHidApi();
-    if (status != TransportStatus::Success)
-        return status;
+    auto& status = TransportState().lastTransportStatus;
+    if (TransportStatus bound = status = LoadHidApi(); bound != TransportStatus::Success)
+        return bound;
     if (device == nullptr || !device->IsOpen())
         return status = TransportStatus::DeviceNotOpen;
-    return status;
+    return TransportStatus::Success;
 }
 
 TransportStatus ReleasedDevice() {

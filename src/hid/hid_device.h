@@ -1,9 +1,17 @@
 // THIDDevice: the transport object of one unit: the handle of its HID
 // interface, the report lengths it declares, and its traffic log.
+//
+// One thread at a time drives a device, except for its log switches
+// (SwitchLog, IsLogging, the dump flag), which any thread may use meanwhile:
+// every transfer, open and close holds its own reference to the logger while
+// it logs, so a logger switched off is destroyed by the last step inside it,
+// never under one.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "hid/report_buffer.h"
@@ -41,11 +49,12 @@ class THIDDevice {
     // reports of those lengths. Success (also on a closed device, lengths
     // unchanged) or DeviceNotFound.
     TransportStatus ReadReportLengths();
-    // Closes the handle (no-op when closed). The lengths stay.
-    void CloseDevice();
+    // Closes the handle (no-op when closed). The lengths stay. Never fails:
+    // a log record it cannot make (out of memory) is left out.
+    void CloseDevice() noexcept;
     // What every owner does to let a unit go: CloseDevice, then both report
     // lengths 0.
-    void CloseAndForgetLengths();
+    void CloseAndForgetLengths() noexcept;
 
     bool IsOpen() const;
     uint32_t InputReportLength() const { return inputReportLength; }
@@ -56,9 +65,9 @@ class THIDDevice {
     // Switches the traffic log on (creates the logger on logPath) or off.
     void SwitchLog(bool on);
     // Logging is on while the logger exists, even one whose file did not open.
-    bool IsLogging() const { return logger != nullptr; }
+    bool IsLogging() const;
     // Nonzero: records are held until a failure, an open or a close.
-    uint8_t LogDumpFlag() const { return logDumpFlag; }
+    uint8_t LogDumpFlag() const { return logDumpFlag.load(); }
     void SetLogDumpFlag(uint8_t flag) { logDumpFlag = flag; }
 
     // ---- Reports (report_io.cpp) --------------------------------------------
@@ -76,6 +85,10 @@ class THIDDevice {
     TransportStatus ReceiveReport(uint8_t* buffer, uint32_t& length);
 
   private:
+    // The logger for one step's records (null while logging is off): the
+    // step's own reference, valid to its end whatever SwitchLog does meanwhile.
+    std::shared_ptr<KL_VRXLog::TLogger> Logger() const;
+
     KL_VRXOS::HANDLE handle;
     uint32_t inputReportLength;
     uint32_t outputReportLength;
@@ -83,9 +96,10 @@ class THIDDevice {
     // in; sized by ReadReportLengths.
     TReportBuffer outputReport;
     TReportBuffer inputReport;
-    uint8_t logDumpFlag;
+    std::atomic<uint8_t> logDumpFlag;  // read by the transfers, set from any thread
     std::string logPath;
-    std::unique_ptr<KL_VRXLog::TLogger> logger;
+    std::shared_ptr<KL_VRXLog::TLogger> logger;  // under loggerLock
+    mutable std::mutex loggerLock;               // guards the pointer; the logger locks itself
 };
 
 // The guard the layers above put in front of a device they may already have

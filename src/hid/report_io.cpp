@@ -49,7 +49,11 @@ void AddFailureRecord(TLogger& logger, const char* verb, const char* unit, uint3
 }  // namespace
 
 TransportStatus THIDDevice::WriteReport(const uint8_t* data, uint32_t& length) {
-    uint32_t& apiError = TransportState().lastApiError;
+    auto& apiError = TransportState().lastApiError;
+    // This transfer's own reference (it shadows the member on purpose): the
+    // log switched off meanwhile from another thread stays alive until the
+    // transfer is done with it.
+    const std::shared_ptr<TLogger> logger = Logger();
     // What WriteFile itself would answer to bytes that are not there.
     if (data == nullptr && length > 0) {
         apiError = ErrorInvalidParameter;
@@ -83,16 +87,17 @@ TransportStatus THIDDevice::WriteReport(const uint8_t* data, uint32_t& length) {
         }
         return TransportStatus::Success;
     }
-    apiError = os.GetLastError();
+    const uint32_t error = apiError = os.GetLastError();
     if (logger) {
-        AddFailureRecord(*logger, "Send", "written", apiError, length, report, outputReportLength);
+        AddFailureRecord(*logger, "Send", "written", error, length, report, outputReportLength);
         FailureDump(*logger, logDumpFlag);
     }
     return TransportStatus::SendFailed;
 }
 
 TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
-    uint32_t& apiError = TransportState().lastApiError;
+    auto& apiError = TransportState().lastApiError;
+    const std::shared_ptr<TLogger> logger = Logger();  // as in WriteReport
     if (buffer == nullptr && length > 0) {
         apiError = ErrorInvalidParameter;
         return TransportStatus::ReadFailed;
@@ -127,19 +132,18 @@ TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
         return TransportStatus::Success;
     }
     length = count;
-    apiError = os.GetLastError();
+    const uint32_t error = apiError = os.GetLastError();
     if (logger) {
-        AddFailureRecord(*logger, "Read", "read", apiError, count, received, inputReportLength);
+        AddFailureRecord(*logger, "Read", "read", error, count, received, inputReportLength);
         FailureDump(*logger, logDumpFlag);
     }
     return TransportStatus::ReadFailed;
 }
 
 TransportStatus THIDDevice::SendReport(const uint8_t* data, uint32_t& length) {
-    TransportStatus& status = TransportState().lastTransportStatus;
-    status = LoadHidApi();
-    if (status != TransportStatus::Success)
-        return status;
+    auto& status = TransportState().lastTransportStatus;
+    if (TransportStatus bound = status = LoadHidApi(); bound != TransportStatus::Success)
+        return bound;
     if (handle == InvalidHandleValue)
         return status = TransportStatus::DeviceNotOpen;
     if (length > outputReportLength)
@@ -148,10 +152,9 @@ TransportStatus THIDDevice::SendReport(const uint8_t* data, uint32_t& length) {
 }
 
 TransportStatus THIDDevice::ReceiveReport(uint8_t* buffer, uint32_t& length) {
-    TransportStatus& status = TransportState().lastTransportStatus;
-    status = LoadHidApi();
-    if (status != TransportStatus::Success)
-        return status;
+    auto& status = TransportState().lastTransportStatus;
+    if (TransportStatus bound = status = LoadHidApi(); bound != TransportStatus::Success)
+        return bound;
     if (handle == InvalidHandleValue)
         return status = TransportStatus::DeviceNotOpen;
     if (length != inputReportLength)

@@ -31,12 +31,15 @@ const char* const statusTexts[] = {
 void GetTransportStatusText(char* buffer) {
     if (buffer == nullptr)
         return;
+    // Each value is read once: another thread's transport step may replace
+    // them meanwhile, and the text then shows that step, as it would a moment
+    // later anyway.
     const TTransportState& state = TransportState();
-    const TransportStatus status = state.lastTransportStatus;
+    const TransportStatus status = state.lastTransportStatus.Load();
     const auto code = static_cast<uint32_t>(status);
     // Shown signed, as Windows tools print a DWORD through "%d": an error
     // with its highest bit set reads negative.
-    const int apiError = static_cast<int>(state.lastApiError);
+    const int apiError = static_cast<int>(state.lastApiError.Load());
     // Zeroed first, so everything after the text is NUL however short it is.
     char text[TransportTextSize] = {};
     if (status <= TransportStatus::LogFileFailed) {
@@ -45,7 +48,7 @@ void GetTransportStatusText(char* buffer) {
         // "Code:" names the Setup API step that failed, which the API error
         // alone does not tell apart.
         std::snprintf(text, sizeof text, statusTexts[code],
-                      static_cast<int>(state.lastEnumerationStep), apiError);
+                      static_cast<int>(state.lastEnumerationStep.Load()), apiError);
     } else if (status <= TransportStatus::ReadFailed) {
         std::snprintf(text, sizeof text, statusTexts[code], apiError);
     } else {

@@ -2,7 +2,9 @@
 // runs the core controller's operation of the same name.
 //
 // Nothing thrown here may reach the caller, whose frames are compiled for
-// another ABI without exceptions: every entry catches everything.
+// another ABI without exceptions. The controller's operations catch inside
+// the core already (an exception ends one with 5 and its text); each entry
+// here still catches everything, as the last line of defence.
 #include "msvc_abi/core_bridge.h"
 
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include "api/export_texts.h"
 #include "api/process_last_error.h"
 #include "controller/controller_status.h"
+#include "controller/exception_text.h"
 #include "controller/hardware_controller.h"
 
 using KL_VRXApi::CreateOutOfMemoryText;
@@ -53,13 +56,14 @@ struct KlVrxCore {
 namespace {
 
 // Runs call on the core's controller. Nothing thrown may cross into the
-// other ABI's frames: an operation that throws fails with 5.
+// other ABI's frames: whatever still gets here fails the way the
+// controller's own operations fail, with 5 and the exception's text.
 template <typename TCall>
 uint32_t Guarded(KlVrxCore* core, TCall call) noexcept {
     try {
         return call(*core->controller);
     } catch (...) {
-        return Code(VRXStatus::CommandFailed);
+        return core->controller->FailedWithException();
     }
 }
 
@@ -89,7 +93,10 @@ KlVrxCore* KlVrxCoreCreate(int32_t hostIndex) {
         core->controller.reset(static_cast<TVRXHardwareController*>(created));
         return core.release();
     } catch (...) {
-        SetProcessLastError(CreateOutOfMemoryText);  // make_unique is all that throws
+        // make_unique is all that throws: CreateVRXInternal catches inside.
+        char text[KL_VRXApi::ProcessLastErrorSize];
+        KL_VRXController::CurrentExceptionText(text, " while creating the VRX controller");
+        SetProcessLastError(text);
         return nullptr;
     }
 }

@@ -97,4 +97,9 @@ BOOL TInterfaceSets::Destroy(HDEVINFO set) {
     return 1;
 }
 
+size_t TInterfaceSets::Open() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return sets.size();
+}
+
 }  // namespace KL_VRXOS

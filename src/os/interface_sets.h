@@ -40,8 +40,11 @@ class TInterfaceSets {
     // SetupDiDestroyDeviceInfoList.
     BOOL Destroy(HDEVINFO set);
 
+    // Sets made and not yet destroyed.
+    size_t Open() const;
+
   private:
-    std::mutex mutex;
+    mutable std::mutex mutex;
     std::map<uintptr_t, std::vector<std::string>> sets;
     // Counts in steps of 8 from a value no handle of ours starts at, so a
     // set is never taken for a device handle.

@@ -40,10 +40,13 @@ class KL_IOperatingSystem {
 
     // ---- Modules -------------------------------------------------------------
 
-    // Loads a module by name. Only "hid.dll" (any case) is meaningful outside
-    // Windows. Returns a module handle, or null with GetLastError 126
-    // (ERROR_MOD_NOT_FOUND) when the module cannot be loaded; null name: 87.
-    // Each successful call takes one reference; FreeLibrary drops one.
+    // Loads a module of the system by its bare file name. Only "hid.dll" (any
+    // case) is meaningful outside Windows; on Windows it comes from the system
+    // directory only, never from the application's directory, the current
+    // directory or PATH, where anyone could plant one. Returns a module
+    // handle, or null with GetLastError 126 (ERROR_MOD_NOT_FOUND) when the
+    // module cannot be loaded (also for a name with a directory part); null
+    // name: 87. Each successful call takes one reference; FreeLibrary drops one.
     virtual HMODULE LoadLibraryA(const char* fileName) = 0;
 
     // Looks up an exported function of a loaded module by exact name. Returns

@@ -2,33 +2,37 @@
 
 namespace KL_VRXOS {
 
-// Binary mode on every OS: the CR LF conversion is ours, so Windows' text-mode
-// translation must not add a second CR.
-TTextFile::TTextFile(const std::string& nativePath)
-    : stream(nativePath, std::ios_base::out | std::ios_base::app | std::ios_base::binary) {}
-
-bool TTextFile::Good() const {
-    return stream.is_open() && stream.good();
+// The CR LF conversion is ours and the file takes bytes as they are, so no
+// system adds a second CR.
+TTextFile::TTextFile(const std::string& nativePath) : file(nativePath) {
+    if (file.IsOpen())
+        buffer.reserve(BufferSize * 2);
 }
 
-// One write per text: a file that several loggers share then gets whole
-// dumps from each, never a line torn at the stream's block boundary. The
-// CR LF copy reuses its storage from one text to the next.
+TTextFile::~TTextFile() {
+    Flush();
+}
+
+bool TTextFile::Good() const {
+    return file.IsOpen() && !failed;
+}
+
 void TTextFile::Write(const std::string& text) {
-    if (!stream.is_open())
+    if (!Good())
         return;
-    converted.clear();
     for (char c : text) {
         if (c == '\n')
-            converted.push_back('\r');
-        converted.push_back(c);
+            buffer.push_back('\r');
+        buffer.push_back(c);
     }
-    stream.write(converted.data(), static_cast<std::streamsize>(converted.size()));
+    if (buffer.size() >= BufferSize)
+        Flush();
 }
 
 void TTextFile::Flush() {
-    if (stream.is_open())
-        stream.flush();
+    if (Good() && !buffer.empty() && !file.Append(buffer.data(), buffer.size()))
+        failed = true;
+    buffer.clear();
 }
 
 }  // namespace KL_VRXOS

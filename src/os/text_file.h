@@ -2,16 +2,22 @@
 // log written on Linux is byte-identical to one written on Windows.
 #pragma once
 
-#include <fstream>
 #include <string>
+
+#include "os/append_file.h"
 
 namespace KL_VRXOS {
 
 class TTextFile {
   public:
-    // Opens nativePath for appending (created when missing). A missing
-    // directory or a read-only place leaves the file closed (Good() false).
+    // Opens nativePath for appending (created when missing; see TAppendFile
+    // for what is refused). A missing directory, a read-only place or a
+    // refused path leaves the file closed (Good() false).
     explicit TTextFile(const std::string& nativePath);
+    // Writes out what is still buffered, then closes the file.
+    ~TTextFile();
+    TTextFile(const TTextFile&) = delete;
+    TTextFile& operator=(const TTextFile&) = delete;
 
     // True while the file is open and no write has failed.
     bool Good() const;
@@ -20,12 +26,16 @@ class TTextFile {
     // buffer fills or the object is destroyed. Ignored while not Good().
     void Write(const std::string& text);
 
-    // Flushes the buffer to the file.
+    // Writes the buffer out to the file.
     void Flush();
 
   private:
-    std::ofstream stream;
-    std::string converted;  // the text being written, with CR LF line ends
+    // Text waiting for the file: written out once it holds this much.
+    static constexpr size_t BufferSize = 8192;
+
+    TAppendFile file;
+    std::string buffer;
+    bool failed = false;
 };
 
 }  // namespace KL_VRXOS

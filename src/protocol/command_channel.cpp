@@ -130,7 +130,7 @@ bool TVRXCommandChannel::IsUnitOpen() const {
     return device && device->IsOpen();
 }
 
-void TVRXCommandChannel::CloseUnit() {
+void TVRXCommandChannel::CloseUnit() noexcept {
     if (device)
         device->CloseAndForgetLengths();
 }
@@ -156,7 +156,7 @@ void TVRXCommandChannel::SetLogDumpFlag(uint8_t flag) {
 // Every controller destruction unbinds hid.dll, even while other controllers
 // live: their next transport step binds it again. The binding goes first so
 // that the device's close happens with nothing of hid.dll still held.
-void TVRXCommandChannel::ReleaseDevice() {
+void TVRXCommandChannel::ReleaseDevice() noexcept {
     if (!device)
         return;
     KL_VRXHid::UnloadHidApi();

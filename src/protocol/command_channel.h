@@ -55,14 +55,15 @@ class TVRXCommandChannel {
     void GetErrorText(char* buffer) const;
 
     bool IsUnitOpen() const;      // the device exists and holds a valid handle
-    void CloseUnit();             // close the handle (if any), both report lengths 0
+    void CloseUnit() noexcept;    // close the handle (if any), both report lengths 0
     bool IsLogging() const;       // the device exists and has a logger
     void SwitchLog(bool on);      // no-op without a device
     uint8_t LogDumpFlag() const;  // 1 without a device
     void SetLogDumpFlag(uint8_t flag);
     // Releases the process-wide HID binding, then destroys the device, which
-    // closes a handle still open; what the owner's destruction does.
-    void ReleaseDevice();
+    // closes a handle still open; what the owner's destruction does. Waits
+    // for any thread inside hid.dll or discovery; never fails.
+    void ReleaseDevice() noexcept;
 
   private:
     // Binds the HID library and requires an open handle (DeviceNotOpen as the

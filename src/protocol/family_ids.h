@@ -1,8 +1,12 @@
 // USB identification of the two model families, and the protocol's part of
-// the library state: FamilyIds, the identifiers of the current family.
+// the library state: FamilyIds, the identifiers of the current family, and
+// the claims that creations hold on it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+
+#include "state/shared_value.h"
 
 namespace KL_VRXProtocol {
 
@@ -24,8 +28,12 @@ constexpr TFamilyIds FamilyIdsOf(uint32_t family) {
 // The protocol's process-wide state, at its load-time values.
 struct TProtocolState {
     // Rewritten by every controller creation (SelectFamily); read by the
-    // channel when it switches launch modes, counts and opens.
-    TFamilyIds familyIds = FamilyIdsOf(1);
+    // channel when it switches launch modes, counts and opens. All four
+    // identifiers are read and written as one value.
+    KL_VRXState::TSharedValue<TFamilyIds> familyIds = FamilyIdsOf(1);
+    // The creations between their family set-up and the end of their open
+    // (TFamilyClaim): how many, of which family, and which family waits.
+    std::atomic<uint32_t> familyClaims{0};
 };
 
 // The protocol's part of the library state.
@@ -34,7 +42,7 @@ TProtocolState& ProtocolState();
 // The current family's identifiers, read afresh at each use: another
 // controller may change the family meanwhile.
 inline TFamilyIds CurrentFamilyIds() {
-    return ProtocolState().familyIds;
+    return ProtocolState().familyIds.Load();
 }
 
 // Makes family 1 or 2 (family 1 for any other value) the current family of
@@ -42,5 +50,22 @@ inline TFamilyIds CurrentFamilyIds() {
 inline void SelectFamily(uint32_t family) {
     ProtocolState().familyIds = FamilyIdsOf(family);
 }
+
+// A creation's hold on the current family, from its family set-up to the
+// end of its open: while one is held, no creation of the other family sets
+// up its own, so the open counts and opens in the family it was made for.
+// Creations of one family share the hold (they write the same identifiers);
+// one of the other family waits until the last of them lets go, and from
+// then on the family that waited comes first. Opens and counts of existing
+// controllers take no claim: they use whatever family was set up last.
+class TFamilyClaim {
+  public:
+    // Waits until family (1 or 2) can be held, and holds it.
+    [[nodiscard]] explicit TFamilyClaim(uint32_t family);
+    ~TFamilyClaim();
+
+    TFamilyClaim(const TFamilyClaim&) = delete;
+    TFamilyClaim& operator=(const TFamilyClaim&) = delete;
+};
 
 }  // namespace KL_VRXProtocol

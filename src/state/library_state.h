@@ -11,9 +11,18 @@
 //
 // A layer sees its own part only, through the accessor its own header
 // declares (KL_VRXHid::TransportState, KL_VRXProtocol::ProtocolState,
-// KL_VRXApi::ApiState). The object and those accessors are defined together
-// in library_state.cpp, the one place that knows every part, and so the one
-// place where a process-wide lock guarding the state belongs.
+// KL_VRXApi::ApiState). The object, those accessors and the state's one
+// process-wide lock (state/state_lock.h) are defined together in
+// library_state.cpp, the one place that knows every part.
+//
+// What guards what:
+//   state lock     hid.dll's binding and entry points, the path list, and
+//                  the writes of ProcessLastError
+//   shared values  LastTransportStatus, LastApiError, the failing
+//                  enumeration step, the bound flag and FamilyIds: read and
+//                  written whole by any thread (state/shared_value.h)
+//   family claims  a creation's family set-up and open against other
+//                  creations (KL_VRXProtocol::TFamilyClaim)
 //
 // The object is constant-initialised: it holds its load-time values before
 // any dynamic initialiser runs, so a host's static objects may call in early.
@@ -35,7 +44,7 @@ struct TLibraryState {
 // hid.dll released (through the active OS) and unbound, an empty path list,
 // both status variables 0, FamilyIds of family 1, an empty ProcessLastError.
 // The emulator calls it whenever it takes over or hands back the OS, so that
-// no binding points into an OS that is gone.
+// no binding points into an OS that is gone. Takes the state lock.
 void ResetLibraryState();
 
 }  // namespace KL_VRXState

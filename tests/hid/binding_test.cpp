@@ -17,6 +17,12 @@ using KL_VRXTest::TransportText;
 
 namespace {
 
+// The paths in the list now (0 when it is gone).
+uint32_t ListedPaths() {
+    const KL_VRXState::TStateLock lock;
+    return CountMatchingPaths(lock, "");
+}
+
 // Every transaction and polling round starts with LoadHidApi, so once bound
 // it must make no system call and no allocation. Unloading frees the library
 // once and forgets the paths but not the statuses; the next load binds
@@ -42,11 +48,11 @@ TEST(Binding, LoadsOnceTheBoundCheckIsFreeAndUnloadRebinds) {
     THIDDevice device;
     EXPECT_EQ(device.OpenUnitByIndex(KL_VRXTest::Vid, KL_VRXTest::Pid1, 0),
               TransportStatus::DeviceNotFound);
-    EXPECT_EQ(CountMatchingPaths(""), 1u);
+    EXPECT_EQ(ListedPaths(), 1u);
     UnloadHidApi();
     UnloadHidApi();  // harmless twice
     EXPECT_FALSE(IsHidApiBound());
-    EXPECT_EQ(CountMatchingPaths(""), 0u);
+    EXPECT_EQ(ListedPaths(), 0u);
     EXPECT_EQ(bus.Calls().freeLibrary, 1u);
     EXPECT_EQ(TransportText(), "Device not found. API error: 5.");
 
@@ -54,7 +60,7 @@ TEST(Binding, LoadsOnceTheBoundCheckIsFreeAndUnloadRebinds) {
     EXPECT_TRUE(IsHidApiBound());
     EXPECT_EQ(bus.Calls().loadLibrary, 2u);
     EXPECT_EQ(bus.Calls().getProcAddress, 14u);
-    EXPECT_EQ(CountMatchingPaths(""), 0u);
+    EXPECT_EQ(ListedPaths(), 0u);
 }
 
 // A missing hid.dll is loaded again at the next call. Every one of the seven
@@ -71,7 +77,7 @@ TEST_P(BindingRetry, FailedBindingsAreRetried) {
     };
     present(false);
     EXPECT_EQ(LoadHidApi(), TransportStatus::ApiLoadFailed);
-    EXPECT_EQ(TransportState().lastApiError, library ? 126u : 127u);
+    EXPECT_EQ(TransportState().lastApiError.Load(), library ? 126u : 127u);
     EXPECT_FALSE(IsHidApiBound());
     // Binding reports; its callers store the status.
     EXPECT_EQ(TransportText(), "Success.");

@@ -41,7 +41,7 @@ TEST(Device, OpenUnitByIndexOutcomes) {
     };
     open(0, TransportStatus::DeviceNotFound, "Device not found. API error: 5.");
     open(3, TransportStatus::IndexOutOfRange, "Device index out of range.");  // the count
-    EXPECT_EQ(TransportState().lastApiError, 5u);  // an index is no system error
+    EXPECT_EQ(TransportState().lastApiError.Load(), 5u);  // an index is no system error
     open(1, TransportStatus::Success, "Success.");
     EXPECT_EQ(device.InputReportLength(), 17u);
     EXPECT_EQ(device.OutputReportLength(), 9u);
@@ -54,7 +54,7 @@ TEST(Device, OpenUnitByIndexOutcomes) {
     // An unreadable interface does not keep the others from opening.
     bus.SetDetailError(0, 1784);
     open(0, TransportStatus::Success, "Success.");
-    EXPECT_EQ(TransportState().lastApiError, 1784u);
+    EXPECT_EQ(TransportState().lastApiError.Load(), 1784u);
     UnloadHidApi();  // as when another controller was destroyed
     bus.SetHidLibraryLoads(false);
     EXPECT_EQ(device.OpenUnitByIndex(Vid, Pid1, 0), TransportStatus::ApiLoadFailed);
@@ -92,7 +92,7 @@ TEST(Device, LogOfOpenWriteReadCloseLineByLine) {
         ASSERT_EQ(device.ReadReport(message, length), TransportStatus::Success);
         bus.SetTick(300);
         EXPECT_EQ(device.OpenDevicePath("\\\\?\\hid#gone"), TransportStatus::DeviceNotFound);
-        EXPECT_EQ(TransportState().lastApiError, 2u);
+        EXPECT_EQ(TransportState().lastApiError.Load(), 2u);
         EXPECT_FALSE(device.IsOpen());
     }
     EXPECT_EQ(bus.Calls().closeHandle, 1u);  // nothing left for the destructor

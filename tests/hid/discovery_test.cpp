@@ -20,8 +20,9 @@ namespace {
 
 // The path list in order, as the matching operations give it out.
 std::vector<std::string> PathList() {
+    const KL_VRXState::TStateLock lock;
     std::vector<std::string> paths;
-    for (std::string path; GetMatchingPath(path, "", static_cast<uint32_t>(paths.size())) ==
+    for (std::string path; GetMatchingPath(lock, path, "", static_cast<uint32_t>(paths.size())) ==
                            TransportStatus::Success;)
         paths.push_back(path);
     return paths;
@@ -64,7 +65,7 @@ TEST_P(CountUnitsKeepsEveryReadablePath, AndReportsTheFailingStep) {
         expected.push_back(all[i]);
     EXPECT_EQ(PathList(), expected);
     EXPECT_EQ(count, c.loads ? expected.size() : 99u);  // unwritten without a binding
-    EXPECT_EQ(TransportState().lastApiError, c.apiError);
+    EXPECT_EQ(TransportState().lastApiError.Load(), c.apiError);
     EXPECT_EQ(KL_VRXTest::TransportText(), c.text);
 }
 
@@ -125,9 +126,11 @@ TEST(Discovery, EveryInterfaceCountsAndLaunchModesCountApart) {
     EXPECT_EQ(first, 2u);
     EXPECT_EQ(second, 1u);
     std::string path = "untouched";
-    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 2), TransportStatus::CouldNotFindDevice);
+    const KL_VRXState::TStateLock lock;
+    EXPECT_EQ(GetMatchingPath(lock, path, MatchText(Vid, Pid1), 2),
+              TransportStatus::CouldNotFindDevice);
     EXPECT_EQ(path, "untouched");
-    EXPECT_EQ(GetMatchingPath(path, MatchText(Vid, Pid1), 1), TransportStatus::Success);
+    EXPECT_EQ(GetMatchingPath(lock, path, MatchText(Vid, Pid1), 1), TransportStatus::Success);
     EXPECT_EQ(path, bus.InterfacePaths()[2]);
 }
 

@@ -93,7 +93,7 @@ TEST_F(ReportIo, EveryFailureHasItsStatus) {
     EXPECT_EQ(moved, 5u);
     EXPECT_EQ(Write(TBytes(6)), TransportStatus::SendFailed);
     EXPECT_EQ(TransportText(), "Invalid device buffer length.");
-    EXPECT_EQ(TransportState().lastApiError, 1167u);
+    EXPECT_EQ(TransportState().lastApiError.Load(), 1167u);
     EXPECT_EQ(moved, 6u);
     device.CloseDevice();
     EXPECT_EQ(Write({0, 18}, true), TransportStatus::DeviceNotOpen);
@@ -123,7 +123,7 @@ TEST_F(ReportIo, RecordsOfEveryOutcome) {
     unit.FailWrites(0, 0);
     unit.FailReads(1167);
     EXPECT_EQ(Read(6), TransportStatus::ReadFailed);
-    EXPECT_EQ(TransportState().lastApiError, 1167u);
+    EXPECT_EQ(TransportState().lastApiError.Load(), 1167u);
     unit.FailReads(0);
     unit.QueueEmptyReads(1);
     EXPECT_EQ(Read(6), Ok);                                                       // no record

@@ -45,8 +45,8 @@ TEST(TransportStatusText, EveryCodeHasItsTextWithinTheFirst128Characters) {
             ASSERT_EQ(buffer[i], '\0') << c.code << " at " << i;
         EXPECT_EQ(buffer[TransportTextSize], 'x');
         // Reading the text changes neither variable.
-        EXPECT_EQ(static_cast<uint32_t>(state.lastTransportStatus), c.code);
-        EXPECT_EQ(state.lastApiError, c.apiError);
+        EXPECT_EQ(static_cast<uint32_t>(state.lastTransportStatus.Load()), c.code);
+        EXPECT_EQ(state.lastApiError.Load(), c.apiError);
     }
 }
 

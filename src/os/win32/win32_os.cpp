@@ -1,7 +1,9 @@
 #include "os/win32/win32_os.h"
 
 #include <cstddef>
+
 #include <ctime>
+#include "os/win32/system_library.h"
 
 // Included after everything else, so no Windows macro reaches the other
 // headers.
@@ -65,12 +67,10 @@ const ::GUID* ToWin(const GUID* guid) {
 
 // ---- Modules ---------------------------------------------------------------------------------
 
+// From the system directory only: a module of the same name in the host's
+// directory or the current one is never looked at.
 HMODULE TWin32Os::LoadLibraryA(const char* fileName) {
-    if (fileName == nullptr) {
-        ::SetLastError(ERROR_INVALID_PARAMETER);
-        return nullptr;
-    }
-    return ::LoadLibraryA(fileName);
+    return LoadSystemLibrary(fileName, SupportedSystemDirectorySearch());
 }
 
 FARPROC TWin32Os::GetProcAddress(HMODULE module, const char* procName) {

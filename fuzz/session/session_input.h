@@ -1,0 +1,117 @@
+// The input of one fuzzed host session, read front to back.
+//
+// The session asks it two kinds of question: a choice (one byte: the next
+// step, an argument, a setting), and what the unit's link does to one report
+// (a write or a read). Past the input's end every choice is 0 and every
+// report goes through as the unit's firmware made it, so every session ends,
+// and ends by parking its units normally.
+//
+// How a link question is encoded (each value one byte unless said; "error"
+// is one byte choosing from ErrorCodes):
+//
+//   read:  kind % 8
+//          0  the reply the firmware queued (none queued: nothing)
+//          1  n, then n bytes (n = 255: a two-byte little-endian n follows)
+//          2  the queued reply with byte (i % its size) set to v: i, v
+//          3  nothing now; the queued reply stays queued (it comes late)
+//          4  nothing, and the queued reply is lost
+//          5  the read fails: error, then how many bytes of the queued reply
+//             it still delivered
+//          6  the queued reply cut or padded with zeros to n bytes: n
+//          7  the queued reply, which also stays queued (it comes again)
+//   write: kind % 4
+//          0  the report reaches the unit
+//          1  the write fails: error, then the count reported written; the
+//             unit receives nothing
+//          2  the report reaches the unit; the count reported written is n: n
+//          3  the write succeeds but the report is lost on the way
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "KL_VRX/emulator.h"
+
+namespace KL_VRXFuzz {
+
+// Windows errors a failing link reports: device gone, device failure,
+// operation aborted, bad handle, bad parameter, access denied, and two codes
+// with the highest bit set.
+inline constexpr uint32_t ErrorCodes[] = {1167, 31, 995, 6, 87, 5, 0xFFFFFFFFu, 0x80070057u};
+
+class KL_ISessionInput {
+  public:
+    virtual ~KL_ISessionInput() = default;
+    // True once the steps are used up (the session then parks and ends).
+    virtual bool AtEnd() const = 0;
+    // The next choice: 0 past the end.
+    virtual uint8_t Choice() = 0;
+    virtual KL_VRXEmu::TWriteOutcome Write(const std::vector<uint8_t>& report) = 0;
+    virtual KL_VRXEmu::TReadOutcome Read(const std::vector<uint8_t>* queuedReply,
+                                         uint32_t bufferSize) = 0;
+};
+
+// The fuzzer's input.
+class TFuzzInput final : public KL_ISessionInput {
+  public:
+    TFuzzInput(const uint8_t* data, size_t size) : data(data), size(size) {}
+
+    bool AtEnd() const override { return position >= size; }
+    uint8_t Choice() override { return position < size ? data[position++] : 0; }
+    KL_VRXEmu::TWriteOutcome Write(const std::vector<uint8_t>& report) override;
+    KL_VRXEmu::TReadOutcome Read(const std::vector<uint8_t>* queuedReply,
+                                 uint32_t bufferSize) override;
+
+  private:
+    uint16_t Word();
+    uint32_t Error();
+
+    const uint8_t* data;
+    size_t size;
+    size_t position = 0;
+};
+
+// Writes the input that replays a planned session: the plan's choices as
+// they are asked for, and each report as it really went, every reply spelt
+// out byte for byte (or left to the firmware). Past the plan it records
+// nothing, as the replay then runs on the input's defaults.
+class TRecordingInput final : public KL_ISessionInput {
+  public:
+    enum class TReplies { Spelt, Firmware };
+
+    TRecordingInput(std::vector<uint8_t> plan, TReplies replies)
+        : plan(std::move(plan)), replies(replies) {}
+
+    bool AtEnd() const override { return next >= plan.size(); }
+    uint8_t Choice() override;
+    KL_VRXEmu::TWriteOutcome Write(const std::vector<uint8_t>& report) override;
+    KL_VRXEmu::TReadOutcome Read(const std::vector<uint8_t>* queuedReply,
+                                 uint32_t bufferSize) override;
+
+    const std::vector<uint8_t>& Recorded() const { return recorded; }
+
+  private:
+    std::vector<uint8_t> plan;
+    TReplies replies;
+    size_t next = 0;
+    std::vector<uint8_t> recorded;
+};
+
+// A unit's reply source that puts each report to the session's input.
+class TInputLink final : public KL_VRXEmu::KL_IReplySource {
+  public:
+    explicit TInputLink(KL_ISessionInput& input) : input(input) {}
+    KL_VRXEmu::TWriteOutcome OnWrite(const std::vector<uint8_t>& report) override {
+        return input.Write(report);
+    }
+    KL_VRXEmu::TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply,
+                                   uint32_t bufferSize) override {
+        return input.Read(queuedReply, bufferSize);
+    }
+
+  private:
+    KL_ISessionInput& input;
+};
+
+}  // namespace KL_VRXFuzz

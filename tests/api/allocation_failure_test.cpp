@@ -1,0 +1,305 @@
+// Running out of memory, at every allocation an operation or an export
+// makes: on the simulated unit and on an emulated unit, the N-th allocation
+// fails for every N the operation reaches (the emulator's own allocations
+// included, as the real OS layer's could fail). No exception leaves the
+// library, the result is the documented one, the controller can still be
+// deleted, the library goes on serving another unit, and (under the address
+// sanitizer) nothing leaks.
+//
+// The unit itself may be out of step afterwards: a transaction cut short
+// between its write and its read leaves the reply queued, and the next
+// command on that unit reads it as its own (a stale reply is never skipped,
+// after a time-out either). So the check that the library recovers runs on a
+// second unit.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "KL_VRX/KL_VRX.h"
+#include "KL_VRX/emulator.h"
+#include "support/allocation_counter.h"
+#include "support/row_name.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using KL_VRXEmu::TEmulatedBus;
+using KL_VRXSDK::KL_IVRX;
+using KL_VRXSDK::KL_IVRXCallback;
+using KL_VRXSDK::KLSYS_IVRX;
+using KL_VRXTest::AllocationCount;
+using KL_VRXTest::AllocationFailed;
+using KL_VRXTest::FailNthAllocation;
+
+constexpr uint32_t Aborted = 5;
+
+// The simulated unit (host index 0) or an emulated family-1 unit (1); the
+// second family-1 unit (2) is the witness that the library recovered.
+constexpr int32_t Units[] = {0, 1};
+constexpr int32_t Witness = 2;
+
+const char* UnitName(int32_t hostIndex) {
+    return hostIndex == 0 ? "simulated unit" : "emulated unit";
+}
+
+class TQuietCallback final : public KL_IVRXCallback {
+  public:
+    void OnChanged() override {}
+};
+TQuietCallback callback;
+
+// One library state per attempt: a fresh bus with the units, the log's "C:\"
+// in a directory of the test's own. At its end, every controller deleted,
+// the library holds nothing open on the bus: no handle, device-information
+// set, preparsed data or reference to hid.dll.
+class TAttempt {
+  public:
+    explicit TAttempt(const KL_VRXTest::TTempDir& drive) {
+        bus.SetDriveRoot(drive.Path());
+        bus.AttachUnit(1);
+        bus.AttachUnit(1);
+    }
+    ~TAttempt() {
+        const KL_VRXEmu::TOpenObjects open = bus.OpenObjects();
+        EXPECT_EQ(open.handles, 0u);
+        EXPECT_EQ(open.deviceInfoSets, 0u);
+        EXPECT_EQ(open.preparsedData, 0u);
+        EXPECT_EQ(open.hidReferences, 0u);
+    }
+
+  private:
+    TEmulatedBus bus;
+};
+
+// Runs attempt(n) for n = 0 (nothing fails: the baseline, which also counts
+// the allocations it makes) and then for n = 1, 2, ... up to that count, the
+// n-th allocation of the measured part failing. attempt arms through Arm
+// around the part to measure. Returns the allocation count.
+class TSweep {
+  public:
+    // Around the part of an attempt that runs out of memory.
+    void Arm() {
+        before = AllocationCount();
+        FailNthAllocation(n);
+    }
+    void Disarm() {
+        FailNthAllocation(0);
+        if (n == 0)
+            allocations = AllocationCount() - before;
+    }
+    // For n > 0: whether the allocation failed (it must, up to the count).
+    bool Failed() const { return AllocationFailed(); }
+    uint64_t N() const { return n; }
+
+    template <typename TAttemptFn>
+    uint64_t Run(TAttemptFn attempt) {
+        for (n = 0; n <= allocations; ++n) {
+            attempt(*this);
+            if (::testing::Test::HasFailure())
+                break;
+        }
+        return allocations;
+    }
+
+  private:
+    uint64_t n = 0;
+    uint64_t before = 0;
+    uint64_t allocations = 0;
+};
+
+// ---- The 32 operations with a status ------------------------------------------------------------
+
+struct TOperation {
+    const char* name;
+    uint32_t (*run)(KLSYS_IVRX& vrx, int32_t hostIndex);
+    // Before the measured part: what the operation needs (the log on).
+    void (*prepare)(KLSYS_IVRX& vrx) = nullptr;
+};
+
+void LogOn(KLSYS_IVRX& vrx) {
+    vrx.SetLogging(true);
+}
+
+void LogHeld(KLSYS_IVRX& vrx) {
+    vrx.SetLogging(true);
+    vrx.SetLogDumpFlag(1);
+}
+
+// Open on a closed controller: a park that runs out of memory is left out,
+// and the park's reply may then stand in the way of the open's first command
+// (the Close rows cover the park).
+void Closed(KLSYS_IVRX& vrx) {
+    vrx.Close(false);
+}
+
+void ClosedLogHeld(KLSYS_IVRX& vrx) {
+    Closed(vrx);
+    LogHeld(vrx);
+}
+
+class OperationsOutOfMemory : public ::testing::TestWithParam<TOperation> {};
+
+// A controller of the witness unit opens, reads and is deleted: the library
+// was left in order (lock free, binding and path list sound).
+void ExpectTheLibraryServes() {
+    KL_IVRX* witness = CreateVRX(Witness);
+    ASSERT_NE(witness, nullptr) << GetLastVRXDLLError();
+    uint32_t position = 0;
+    EXPECT_EQ(witness->GetPosition21(&position), 0u) << witness->GetLastErrorText();
+    EXPECT_EQ(DeleteVRX(witness), 0u);
+}
+
+// Each allocation the operation makes fails in turn. The operation then
+// either gets over it (a log record or a park left out: the status of the
+// run without failure) or fails with 5 and "Out of memory."; the controller
+// is deleted, and the library serves on.
+TEST_P(OperationsOutOfMemory, FailWithTheirStatusAndText) {
+    const TOperation& op = GetParam();
+    KL_VRXTest::TTempDir drive;
+    for (const int32_t unit : Units) {
+        SCOPED_TRACE(UnitName(unit));
+        uint32_t baseline = 0;
+        const uint64_t count = TSweep().Run([&](TSweep& sweep) {
+            TAttempt attempt(drive);
+            KL_IVRX* created = CreateVRX(unit);
+            ASSERT_NE(created, nullptr) << GetLastVRXDLLError();
+            auto& vrx = dynamic_cast<KLSYS_IVRX&>(*created);
+            if (op.prepare != nullptr)
+                op.prepare(vrx);
+            sweep.Arm();
+            const uint32_t status = op.run(vrx, unit);
+            sweep.Disarm();
+            const std::string text = vrx.GetLastErrorText();
+            if (sweep.N() == 0) {
+                baseline = status;
+            } else {
+                EXPECT_TRUE(sweep.Failed()) << "allocation " << sweep.N() << " never made";
+                if (status != baseline) {
+                    EXPECT_EQ(status, Aborted) << "allocation " << sweep.N();
+                    EXPECT_EQ(text, "Out of memory.") << "allocation " << sweep.N();
+                }
+            }
+            EXPECT_EQ(DeleteVRX(&vrx), 0u);
+            ExpectTheLibraryServes();
+        });
+        RecordProperty(std::string(UnitName(unit)) == "simulated unit" ? "simulated" : "emulated",
+                       static_cast<int>(count));
+    }
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Api, OperationsOutOfMemory, ::testing::Values(
+    TOperation{"GetPositionCount", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPositionCount(&x); }},
+    TOperation{"GetPosition21", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition21(&x); }},
+    TOperation{"SetPosition21", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21(2); }},
+    TOperation{"GetPosition20", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition20(&x); }},
+    TOperation{"SetPosition20", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition20(0); }},
+    TOperation{"GetPosition22", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition22(&x); }},
+    TOperation{"SetPosition22", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition22(1); }},
+    TOperation{"GetPosition23", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition23(&x); }},
+    TOperation{"SetPosition23", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition23(1); }},
+    TOperation{"SetState224", [](KLSYS_IVRX& v, int32_t) { return v.SetState224(1); }},
+    TOperation{"SetState18", [](KLSYS_IVRX& v, int32_t) { return v.SetState18(1); }},
+    TOperation{"GetPosition24", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition24(&x); }},
+    TOperation{"SetPosition24", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition24(1); }},
+    TOperation{"GetModelFamily", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetModelFamily(&x); }},
+    TOperation{"GetPosition19Family2", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition19Family2(&x); }},
+    TOperation{"GetHostValue", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetHostValue(&x); }},
+    TOperation{"SetHostValue", [](KLSYS_IVRX& v, int32_t) { return v.SetHostValue(7); }},
+    TOperation{"GetFixedValue", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetFixedValue(&x); }},
+    TOperation{"SetPosition20Callback", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition20Callback(&callback); }},
+    TOperation{"SetPosition21Callback", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21Callback(&callback); }},
+    TOperation{"GetDeviceInfo", [](KLSYS_IVRX& v, int32_t) { uint32_t a, b, c; return v.GetDeviceInfo(&a, &b, &c); }},
+    TOperation{"GetDeviceNumber", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetDeviceNumber(&x); }},
+    TOperation{"GetLogging", [](KLSYS_IVRX& v, int32_t) { bool x; return v.GetLogging(&x); }},
+    TOperation{"SetLogging", [](KLSYS_IVRX& v, int32_t) { return v.SetLogging(true); }},
+    TOperation{"SetLoggingOff", [](KLSYS_IVRX& v, int32_t) { return v.SetLogging(false); }, LogOn},
+    TOperation{"GetLogDumpFlag", [](KLSYS_IVRX& v, int32_t) { uint8_t x; return v.GetLogDumpFlag(&x); }},
+    TOperation{"SetLogDumpFlag", [](KLSYS_IVRX& v, int32_t) { return v.SetLogDumpFlag(1); }},
+    TOperation{"GetDeviceCount", [](KLSYS_IVRX& v, int32_t) { int32_t x; return v.GetDeviceCount(&x); }},
+    TOperation{"Open", [](KLSYS_IVRX& v, int32_t unit) { return v.Open(unit, 0); }, Closed},
+    TOperation{"Close", [](KLSYS_IVRX& v, int32_t) { return v.Close(true); }},
+    TOperation{"GetPosition19", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition19(&x); }},
+    TOperation{"SetPosition19", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition19(0); }},
+    // The traffic log's records and dumps allocate at every step.
+    TOperation{"SetPosition21Logged", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21(2); }, LogOn},
+    TOperation{"OpenLogged", [](KLSYS_IVRX& v, int32_t unit) { return v.Open(unit, 0); }, ClosedLogHeld},
+    TOperation{"CloseLogged", [](KLSYS_IVRX& v, int32_t) { return v.Close(true); }, LogHeld}),
+    KL_VRXTest::RowName());
+// clang-format on
+
+// ---- The exports ------------------------------------------------------------------------------
+
+TEST(CountOutOfMemory, FailsWithFiveAndItsText) {
+    KL_VRXTest::TTempDir drive;
+    const uint64_t allocations = TSweep().Run([&](TSweep& sweep) {
+        TAttempt attempt(drive);
+        uint32_t count = 0;
+        sweep.Arm();
+        const uint32_t status = GetVRXDeviceCount(&count);
+        sweep.Disarm();
+        if (sweep.N() > 0 && status != 0) {
+            EXPECT_EQ(status, Aborted) << "allocation " << sweep.N();
+            EXPECT_STREQ(GetLastVRXDLLError(), "Out of memory while counting VRX devices.");
+        } else {
+            EXPECT_EQ(status, 0u);
+            EXPECT_EQ(count, 3u);
+        }
+        ExpectTheLibraryServes();
+    });
+    RecordProperty("allocations", static_cast<int>(allocations));
+}
+
+class ExportsOutOfMemory : public ::testing::TestWithParam<int32_t> {};
+
+// A creation that runs out of memory returns null with a text that says so
+// (the exports' own, or the open's that the creation passes on), and leaves
+// nothing behind.
+TEST_P(ExportsOutOfMemory, CreationReturnsNullWithItsText) {
+    const int32_t unit = GetParam();
+    KL_VRXTest::TTempDir drive;
+    const uint64_t allocations = TSweep().Run([&](TSweep& sweep) {
+        TAttempt attempt(drive);
+        sweep.Arm();
+        KL_IVRX* vrx = CreateVRX(unit);
+        sweep.Disarm();
+        if (vrx == nullptr) {
+            EXPECT_GT(sweep.N(), 0u);
+            EXPECT_EQ(std::strncmp(GetLastVRXDLLError(), "Out of memory", 13), 0)
+                << "allocation " << sweep.N() << ": " << GetLastVRXDLLError();
+        }
+        EXPECT_EQ(DeleteVRX(vrx), 0u);
+        ExpectTheLibraryServes();
+    });
+    RecordProperty("allocations", static_cast<int>(allocations));
+}
+
+// Deletion parks and closes whatever runs out: it never fails, never throws
+// and never ends the process, the traffic log on or off.
+TEST_P(ExportsOutOfMemory, DeletionAlwaysSucceeds) {
+    const int32_t unit = GetParam();
+    KL_VRXTest::TTempDir drive;
+    for (const bool logged : {false, true}) {
+        SCOPED_TRACE(logged ? "log on" : "log off");
+        const uint64_t allocations = TSweep().Run([&](TSweep& sweep) {
+            TAttempt attempt(drive);
+            KL_IVRX* vrx = CreateVRX(unit);
+            ASSERT_NE(vrx, nullptr) << GetLastVRXDLLError();
+            GetVRX2(vrx)->SetLogging(logged);
+            sweep.Arm();
+            const uint32_t status = DeleteVRX(vrx);
+            sweep.Disarm();
+            EXPECT_EQ(status, 0u) << "allocation " << sweep.N();
+            ExpectTheLibraryServes();
+        });
+        RecordProperty(logged ? "logged" : "unlogged", static_cast<int>(allocations));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Api, ExportsOutOfMemory, ::testing::ValuesIn(Units), [](const auto& info) {
+    return info.param == 0 ? "SimulatedUnit" : "EmulatedUnit";
+});
+
+}  // namespace
