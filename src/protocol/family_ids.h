@@ -10,7 +10,9 @@
 
 namespace KL_VRXProtocol {
 
-struct TFamilyIds {
+// Aligned as a 64-bit word, so every compiler reads and writes it as one
+// lock-free atomic value (clang otherwise calls into libatomic).
+struct alignas(uint64_t) TFamilyIds {
     uint16_t vendorIdFirst;
     uint16_t vendorIdSecond;
     uint16_t productIdFirst;   // launch mode 2
