@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,175 +19,101 @@
 namespace {
 
 using namespace KL_VRXFuzz;
+using TBytes = std::vector<uint8_t>;
 
-// A session's choices in the order the session asks for them
-// (session_driver.h).
-class TPlan {
-  public:
-    explicit TPlan(uint8_t flags = 0) { bytes.push_back(flags); }
+// The steps of a plan, each as the choices the session asks for
+// (session_driver.h). Host indices -1 to 6 are choices 0 to 7.
+TBytes Attach(uint8_t family, bool otherLaunchMode = false, uint8_t lengths = 0) {
+    return {AttachUnit, static_cast<uint8_t>(family - 1), !otherLaunchMode, lengths, lengths};
+}
+TBytes Count() {
+    return {CountUnits, 0};
+}
+TBytes New(uint8_t slot, int hostIndex) {
+    return {Create, slot, static_cast<uint8_t>(hostIndex + 1), 0};
+}
+TBytes Remove(uint8_t slot) {
+    return {Delete, slot};
+}
+TBytes Tune(uint8_t setting, uint8_t first, uint8_t second) {
+    return {TuneUnit, 0, setting, first, second};
+}
+// An entry's arguments: 0 is a real pointer, value 0, the callback, flag off.
+TBytes Call(uint8_t slot, const char* entry, uint8_t first = 0, uint8_t second = 0) {
+    return {Operation, slot, EntryChoice(entry), first, second};
+}
+TBytes Open(uint8_t slot, int index, uint8_t startAction) {
+    return Call(slot, "Open", static_cast<uint8_t>(index + 1), startAction);
+}
+// Every read of the unit's elements and data.
+TBytes EveryRead(uint8_t slot) {
+    TBytes bytes;
+    for (const char* entry :
+         {"GetPositionCount", "GetPosition21", "GetPosition20", "GetPosition22", "GetPosition23",
+          "GetPosition24", "GetPosition19Family2", "GetPosition19", "GetDeviceInfo",
+          "GetDeviceNumber", "GetModelFamily", "GetFixedValue", "GetHostValue", "GetLogging",
+          "GetLogDumpFlag", "GetLastErrorText"}) {
+        const TBytes call = Call(slot, entry);
+        bytes.insert(bytes.end(), call.begin(), call.end());
+    }
+    return bytes;
+}
 
-    TPlan& Attach(unsigned family, bool otherLaunchMode = false, uint8_t lengths = 0) {
-        return Step(TStep::AttachUnit,
-                    {static_cast<uint8_t>(family == 2 ? 1 : 0),
-                     static_cast<uint8_t>(otherLaunchMode ? 0 : 1), lengths, lengths});
-    }
-    TPlan& Count() { return Step(TStep::CountUnits, {0}); }
-    TPlan& Create(unsigned slot, int hostIndex) {
-        return Step(TStep::Create, {static_cast<uint8_t>(slot), IndexChoice(hostIndex), 0});
-    }
-    TPlan& Delete(unsigned slot) { return Step(TStep::Delete, {static_cast<uint8_t>(slot)}); }
-    TPlan& TuneUnit(unsigned unit, uint8_t setting, uint8_t first, uint8_t second) {
-        return Step(TStep::TuneUnit, {static_cast<uint8_t>(unit), setting, first, second});
-    }
-    // Entry with its argument choices; missing ones are 0 (a real pointer,
-    // value 0, the callback, flag off).
-    TPlan& Call(unsigned slot, TEntry entry, std::initializer_list<uint8_t> arguments = {}) {
-        Step(TStep::Operation, {static_cast<uint8_t>(slot), static_cast<uint8_t>(entry)});
-        std::vector<uint8_t> padded(arguments);
-        padded.resize(EntryArguments(entry), 0);
-        bytes.insert(bytes.end(), padded.begin(), padded.end());
-        return *this;
-    }
-    TPlan& Open(unsigned slot, int index, uint8_t startAction) {
-        return Call(slot, TEntry::Open, {IndexChoice(index), startAction});
-    }
-    // Every read of the unit's elements and data, then each settable one set.
-    TPlan& EveryRead(unsigned slot) {
-        for (TEntry entry : {TEntry::GetPositionCount, TEntry::GetPosition21, TEntry::GetPosition20,
-                             TEntry::GetPosition22, TEntry::GetPosition23, TEntry::GetPosition24,
-                             TEntry::GetPosition19Family2, TEntry::GetPosition19,
-                             TEntry::GetDeviceInfo, TEntry::GetDeviceNumber, TEntry::GetModelFamily,
-                             TEntry::GetFixedValue, TEntry::GetHostValue, TEntry::GetLogging,
-                             TEntry::GetLogDumpFlag, TEntry::GetLastErrorText})
-            Call(slot, entry);
-        return *this;
-    }
-
-    const std::vector<uint8_t>& Bytes() const { return bytes; }
-
-  private:
-    static uint8_t IndexChoice(int index) { return static_cast<uint8_t>(index + 1); }
-
-    TPlan& Step(TStep step, std::initializer_list<uint8_t> arguments) {
-        bytes.push_back(ChoiceOf(step));
-        bytes.insert(bytes.end(), arguments);
-        return *this;
-    }
-
-    std::vector<uint8_t> bytes;
-};
-
-// Units settings (TuneUnit) and report-length choices used below.
-constexpr uint8_t SetTransitionTime = 1;
-constexpr uint8_t SetStuck = 2;
-constexpr uint8_t SetBlock = 3;
-constexpr uint8_t Transition400 = 2;
-constexpr uint8_t Length3 = 2;
-constexpr uint8_t Length64 = 1;
+// The first choice of a session: whether "C:\\" is missing.
+const TBytes LogDirectory = {0};
+const TBytes NoLogDirectory = {1};
 
 struct TSeed {
     const char* name;
-    TPlan plan;
-    TRecordingInput::TReplies replies = TRecordingInput::TReplies::Spelt;
+    std::vector<TBytes> steps;
+    bool spellReplies = true;
 };
 
+// TuneUnit's settings and report-length choices used below.
+constexpr uint8_t SetTransitionTime = 1, SetStuck = 2, SetBlock = 3, Transition400 = 2;
+constexpr uint8_t Length64 = 1, Length3 = 2;
+
 std::vector<TSeed> Seeds() {
-    using E = TEntry;
-    std::vector<TSeed> seeds;
-    seeds.push_back({"family2_unit", TPlan()
-                                         .Attach(2)
-                                         .Create(0, 1)
-                                         .Call(0, E::SetPosition21Callback)
-                                         .Call(0, E::SetPosition20Callback)
-                                         .EveryRead(0)
-                                         .Call(0, E::SetPosition21, {2})
-                                         .Call(0, E::SetPosition20, {3})
-                                         .Call(0, E::SetPosition22, {1})
-                                         .Call(0, E::SetState224, {1})
-                                         .Call(0, E::SetState18, {1})
-                                         .Call(0, E::SetState18, {0})
-                                         .Call(0, E::Close, {1})
-                                         .Open(0, 1, 0)
-                                         .Call(0, E::GetDeviceCount)});
-    seeds.push_back(
-        {"family2_unit_firmware", seeds.back().plan, TRecordingInput::TReplies::Firmware});
-    seeds.push_back({"family1_unit", TPlan()
-                                         .Attach(1)
-                                         .Create(0, 1)
-                                         .EveryRead(0)
-                                         .Call(0, E::SetPosition21, {1})
-                                         .Call(0, E::SetPosition20, {0})
-                                         .Call(0, E::SetPosition23, {1})
-                                         .Call(0, E::SetPosition24, {0})
-                                         .Call(0, E::SetPosition19, {0})
-                                         .Call(0, E::GetPosition19)});
-    seeds.push_back({"launch_mode_switch", TPlan()
-                                               .Attach(2, true)
-                                               .Attach(1)
-                                               .Count()
-                                               .Create(0, 2)
-                                               .Call(0, E::GetPosition21)
-                                               .Call(0, E::GetDeviceCount)
-                                               .Open(0, 1, 1)});
-    seeds.push_back({"traffic_log", TPlan()
-                                        .Attach(2)
-                                        .Create(0, 1)
-                                        .Call(0, E::SetLogging, {1})
-                                        .Call(0, E::GetPosition21)
-                                        .Call(0, E::SetLogDumpFlag, {1})
-                                        .Call(0, E::SetPosition22, {0})
-                                        .Call(0, E::GetDeviceNumber)
-                                        .Call(0, E::Close, {1})
-                                        .Open(0, 1, 2)
-                                        .Call(0, E::SetLogging, {0})
-                                        .Call(0, E::GetLogging)});
-    seeds.push_back({"log_file_missing", TPlan(1)
-                                             .Attach(1)
-                                             .Create(0, 1)
-                                             .Call(0, E::SetLogging, {1})
-                                             .Call(0, E::GetPosition22)
-                                             .Call(0, E::SetLogging, {0})
-                                             .Call(0, E::GetPosition22)});
-    seeds.push_back({"two_units", TPlan()
-                                      .Attach(1)
-                                      .Attach(2, false, Length64)
-                                      .Count()
-                                      .Create(0, 1)
-                                      .Create(1, 2)
-                                      .Call(0, E::GetPosition24)
-                                      .Call(1, E::GetPosition21)
-                                      .Call(1, E::SetPosition21, {3})
-                                      .Call(0, E::SetPosition21, {0})
-                                      .Open(1, 1, 1)
-                                      .Call(1, E::Close, {0})
-                                      .Delete(0)
-                                      .Call(1, E::GetPosition20)});
-    seeds.push_back({"simulated_unit", TPlan()
-                                           .Create(0, 0)
-                                           .Call(0, E::SetPosition21Callback)
-                                           .EveryRead(0)
-                                           .Call(0, E::SetPosition21, {3})
-                                           .Call(0, E::SetPosition19, {0})
-                                           .Call(0, E::SetHostValue, {4})
-                                           .Call(0, E::GetHostValue)
-                                           .Call(0, E::Destructor)});
-    seeds.push_back({"slow_and_stuck_registers",
-                     TPlan()
-                         .Attach(2)
-                         .TuneUnit(0, SetTransitionTime, 21 - 18, Transition400)
-                         .TuneUnit(0, SetStuck, 22 - 18, 1)
-                         .TuneUnit(0, SetBlock, 25, 4)
-                         .Create(0, 1)
-                         .Call(0, E::SetPosition21, {1})
-                         .Call(0, E::SetPosition22, {1})
-                         .Call(0, E::GetDeviceNumber),
-                     TRecordingInput::TReplies::Firmware});
-    seeds.push_back({"short_reports", TPlan()
-                                          .Attach(2, false, Length3)
-                                          .Create(0, 1)
-                                          .Call(0, E::GetPosition21)
-                                          .Call(0, E::GetDeviceInfo)
-                                          .Call(0, E::GetDeviceNumber)});
+    std::vector<TSeed> seeds = {
+        {"family2_unit",
+         {LogDirectory, Attach(2), New(0, 1), Call(0, "SetPosition21Callback"),
+          Call(0, "SetPosition20Callback"), EveryRead(0), Call(0, "SetPosition21", 2),
+          Call(0, "SetPosition20", 3), Call(0, "SetPosition22", 1), Call(0, "SetState224", 1),
+          Call(0, "SetState18", 1), Call(0, "SetState18", 0), Call(0, "Close", 1), Open(0, 1, 0),
+          Call(0, "GetDeviceCount")}},
+        {"family1_unit",
+         {LogDirectory, Attach(1), New(0, 1), EveryRead(0), Call(0, "SetPosition21", 1),
+          Call(0, "SetPosition20", 0), Call(0, "SetPosition23", 1), Call(0, "SetPosition24", 0),
+          Call(0, "SetPosition19", 0), Call(0, "GetPosition19")}},
+        {"launch_mode_switch",
+         {LogDirectory, Attach(2, true), Attach(1), Count(), New(0, 2), Call(0, "GetPosition21"),
+          Call(0, "GetDeviceCount"), Open(0, 1, 1)}},
+        {"traffic_log",
+         {LogDirectory, Attach(2), New(0, 1), Call(0, "SetLogging", 1), Call(0, "GetPosition21"),
+          Call(0, "SetLogDumpFlag", 1), Call(0, "SetPosition22", 0), Call(0, "GetDeviceNumber"),
+          Call(0, "Close", 1), Open(0, 1, 2), Call(0, "SetLogging", 0), Call(0, "GetLogging")}},
+        {"log_file_missing",
+         {NoLogDirectory, Attach(1), New(0, 1), Call(0, "SetLogging", 1), Call(0, "GetPosition22"),
+          Call(0, "SetLogging", 0), Call(0, "GetPosition22")}},
+        {"two_units",
+         {LogDirectory, Attach(1), Attach(2, false, Length64), Count(), New(0, 1), New(1, 2),
+          Call(0, "GetPosition24"), Call(1, "GetPosition21"), Call(1, "SetPosition21", 3),
+          Call(0, "SetPosition21", 0), Open(1, 1, 1), Call(1, "Close", 0), Remove(0),
+          Call(1, "GetPosition20")}},
+        {"simulated_unit",
+         {LogDirectory, New(0, 0), Call(0, "SetPosition21Callback"), EveryRead(0),
+          Call(0, "SetPosition21", 3), Call(0, "SetPosition19", 0), Call(0, "SetHostValue", 4),
+          Call(0, "GetHostValue"), Call(0, "delete")}},
+        {"slow_and_stuck_registers",
+         {LogDirectory, Attach(2), Tune(SetTransitionTime, 21 - 18, Transition400),
+          Tune(SetStuck, 22 - 18, 1), Tune(SetBlock, 25, 4), New(0, 1), Call(0, "SetPosition21", 1),
+          Call(0, "SetPosition22", 1), Call(0, "GetDeviceNumber")},
+         false},
+        {"short_reports",
+         {LogDirectory, Attach(2, false, Length3), New(0, 1), Call(0, "GetPosition21"),
+          Call(0, "GetDeviceInfo"), Call(0, "GetDeviceNumber")}},
+    };
+    seeds.push_back({"family2_unit_firmware", seeds.front().steps, false});
     return seeds;
 }
 
@@ -212,12 +137,15 @@ int main(int argc, char** argv) {
     const std::string log = std::string(logDirectory) + "/VRXHIDLog.log";
     int failures = 0;
     for (const TSeed& seed : Seeds()) {
-        TRecordingInput recording(seed.plan.Bytes(), seed.replies);
+        TBytes plan;
+        for (const TBytes& step : seed.steps)
+            plan.insert(plan.end(), step.begin(), step.end());
+        TRecordingInput recording(plan, seed.spellReplies);
         std::vector<uint32_t> recorded;
         RunSession(recording, logDirectory, &recorded);
         unlink(log.c_str());
 
-        const std::vector<uint8_t>& bytes = recording.Recorded();
+        const TBytes& bytes = recording.Recorded();
         TFuzzInput replay(bytes.data(), bytes.size());
         std::vector<uint32_t> replayed;
         RunSession(replay, logDirectory, &replayed);

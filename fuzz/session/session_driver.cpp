@@ -1,24 +1,27 @@
 #include "session/session_driver.h"
 
 #include <algorithm>
-#include <iterator>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <optional>
 
 #include "KL_VRX/KL_VRX.h"
-#include "KL_VRX/emulator.h"
-#include "session/session_checks.h"
 
 namespace KL_VRXFuzz {
 
-using KL_VRXSDK::KL_IVRX;
-using KL_VRXSDK::KL_IVRX2;
-using KL_VRXSDK::KL_IVRXCallback;
 using KL_VRXSDK::KLSYS_IVRX;
 
 namespace {
 
 constexpr uint32_t NoPosition = 99999;
 constexpr uint32_t Untouched = 0xA5A5A5A5u;
+constexpr uint8_t NullPointer = 0xFF;
+constexpr unsigned Slots = 3;
+constexpr unsigned MaxUnits = 4;
+constexpr unsigned MaxSteps = 64;
 // The simulated unit, the units and the foreign interfaces that show a
 // unit's identifiers.
 constexpr uint32_t MaxCount = 1 + 2 * MaxUnits;
@@ -26,78 +29,123 @@ constexpr uint32_t MaxCount = 1 + 2 * MaxUnits;
 // The statuses each kind of entry documents; 512 also for a null out pointer.
 constexpr std::initializer_list<uint32_t> ReadStatuses = {0, 2, 5, 11, 512};
 constexpr std::initializer_list<uint32_t> SetStatuses = {0, 2, 5, 512};
-constexpr std::initializer_list<uint32_t> BlockStatuses = {0, 2, 5, 512};
 constexpr std::initializer_list<uint32_t> AlwaysStatuses = {0, 512};
+constexpr std::initializer_list<uint32_t> CountStatuses = {0, 2, 512};
+constexpr std::initializer_list<uint32_t> OpenStatuses = {0, 3, 10};
+constexpr std::initializer_list<uint32_t> DeviceCountStatuses = {0, 3, 512};
+constexpr std::initializer_list<uint32_t> OkOnly = {0};
 
-// Counts the calls the library makes to one host callback.
-class TCallback final : public KL_IVRXCallback {
+bool Documents(std::initializer_list<uint32_t> statuses, uint32_t status) {
+    return std::find(statuses.begin(), statuses.end(), status) != statuses.end();
+}
+
+void Require(bool ok, const char* what, uint64_t seen = 0, uint64_t detail = 0) {
+    if (ok)
+        return;
+    std::fprintf(stderr, "session check failed: %s (%llu, %llu)\n", what,
+                 static_cast<unsigned long long>(seen), static_cast<unsigned long long>(detail));
+    std::abort();
+}
+
+// A text terminated within 256 characters; when failed, also a non-empty
+// line of printable ASCII that ends its last sentence.
+void RequireText(const char* text, bool failed, const char* what) {
+    Require(text != nullptr && std::memchr(text, '\0', 256) != nullptr, what);
+    if (!failed)
+        return;
+    const size_t length = std::strlen(text);
+    Require(length > 0 && (text[length - 1] == '.' || text[length - 1] == '!'), what, length);
+    for (size_t i = 0; i < length; ++i)
+        Require(text[i] >= 0x20 && text[i] < 0x7F, what, i, static_cast<uint8_t>(text[i]));
+}
+
+// Values of set operations: small ones mostly, and a few far out.
+uint32_t ApiValue(uint8_t choice) {
+    static constexpr uint32_t FarOut[] = {
+        99999, 0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, 256, 257, 6, 15,
+        16,    127,         255,         1000,        2,   3,   4, 5};
+    return choice < 0xF0 ? choice % 6u : FarOut[choice & 0x0F];
+}
+
+// Host and unit indices: -1 to 6 mostly, and a few far out.
+int32_t Index(uint8_t choice) {
+    static constexpr int32_t FarOut[] = {INT32_MIN, INT32_MAX, -2,  -100, 7, 8, 9, 10,
+                                         11,        100,       255, 256,  0, 1, 2, 3};
+    return choice < 0xF0 ? static_cast<int32_t>(choice % 8u) - 1 : FarOut[choice & 0x0F];
+}
+
+// Report lengths of an attached unit: 65 (the default) for choice 0.
+uint16_t ReportLength(uint8_t choice) {
+    static constexpr uint16_t Lengths[] = {65, 64,  3,   2,    1,  0,  4, 8,
+                                           33, 255, 256, 1024, 65, 65, 9, 66};
+    return Lengths[choice % std::size(Lengths)];
+}
+
+// Counts the library's calls of one host callback.
+class TCallback final : public KL_VRXSDK::KL_IVRXCallback {
   public:
     void OnChanged() override { ++calls; }
     unsigned calls = 0;
+    bool registered = false;
 };
 
 // One controller the session holds, with what the host knows of it.
 struct TSlot {
-    KL_IVRX* vrx = nullptr;
+    KL_VRXSDK::KL_IVRX* vrx = nullptr;
     TCallback callback20;
     TCallback callback21;
-    bool registered20 = false;
-    bool registered21 = false;
     uint32_t hostValue = 1;
     bool logging = false;
     uint8_t dumpFlag = 0;
+};
+
+class TSession;
+
+// One of the 33 entries: a read of a value (get, its statuses and range), a
+// set of one (set, its statuses and the callback it calls), or its own run.
+struct TEntry {
+    const char* name;
+    void (TSession::*run)(TSlot& slot, const TEntry& entry, uint8_t first, uint8_t second);
+    uint32_t (KLSYS_IVRX::*get)(uint32_t*);
+    uint32_t (KLSYS_IVRX::*set)(uint32_t);
+    std::initializer_list<uint32_t> statuses;
+    uint32_t min;
+    uint32_t max;
+    TCallback TSlot::*callback;
 };
 
 class TSession {
   public:
     TSession(KL_ISessionInput& input, const std::string& logDirectory,
              std::vector<uint32_t>* statuses)
-        : input(input), link(input), statuses(statuses) {
+        : input(input), statuses(statuses) {
         const uint8_t flags = input.Choice();
         bus.SetDriveRoot((flags & 1) != 0 ? logDirectory + "/missing" : logDirectory);
     }
 
     void Run() {
         for (unsigned step = 0; step < MaxSteps && !input.AtEnd(); ++step)
-            Step(StepOf(input.Choice()));
+            Step(input.Choice() % 16u);
         // Deleting parks every real unit still open: the same start-up and
         // parking a host's session ends with.
         for (TSlot& slot : slots)
             Delete(slot);
-        RequireTerminated(GetLastVRXDLLError(), "GetLastVRXDLLError");
+        RequireText(GetLastVRXDLLError(), false, "GetLastVRXDLLError");
     }
 
+    static const TEntry Entries[33];
+
   private:
-    void Step(TStep step) {
-        switch (step) {
-            case TStep::Operation:
-                Operation();
-                break;
-            case TStep::CountUnits:
-                CountUnits();
-                break;
-            case TStep::Create:
-                Create();
-                break;
-            case TStep::Delete:
-                Delete(slots[input.Choice() % Slots]);
-                break;
-            case TStep::AttachUnit:
-                AttachUnit();
-                break;
-            case TStep::DetachUnit:
-                if (KL_VRXEmu::TEmulatedUnit* unit = PickUnit()) {
-                    units.erase(std::find(units.begin(), units.end(), unit));
-                    bus.Detach(*unit);
-                }
-                break;
-            case TStep::TuneUnit:
-                TuneUnit();
-                break;
-            case TStep::TuneBus:
-                TuneBus();
-                break;
-        }
+    // Choices 0 to 7 and 15 (mod 16) call an entry; 8 to 14 take the other steps.
+    void Step(unsigned choice) {
+        static constexpr void (TSession::*Steps[])() = {
+            &TSession::CountUnits, &TSession::Create,     &TSession::DeleteSlot,
+            &TSession::AttachUnit, &TSession::DetachUnit, &TSession::TuneUnit,
+            &TSession::TuneBus};
+        if (choice < TStep::CountUnits || choice == 15)
+            Operation();
+        else
+            (this->*Steps[choice - TStep::CountUnits])();
     }
 
     uint32_t Record(uint32_t status) {
@@ -109,15 +157,14 @@ class TSession {
     // ---- Exports ---------------------------------------------------------------------------
 
     void CountUnits() {
-        const bool null = input.Choice() == NullPointerChoice;
+        const bool null = input.Choice() == NullPointer;
         uint32_t count = Untouched;
         const uint32_t status = Record(GetVRXDeviceCount(null ? nullptr : &count));
-        RequireStatus(status, {0, 5, 513}, "GetVRXDeviceCount");
+        Require(Documents({0, 5, 513}, status), "GetVRXDeviceCount", status);
         Require(status != 513 || null, "GetVRXDeviceCount: 513 without a null pointer");
         Require(status == 0 ? count >= 1 && count <= MaxCount : count == Untouched,
                 "GetVRXDeviceCount: count", status, count);
-        if (status != 0)
-            RequireCountText(GetLastVRXDLLError(), status);
+        RequireText(GetLastVRXDLLError(), status != 0, "GetVRXDeviceCount");
     }
 
     void Create() {
@@ -128,16 +175,16 @@ class TSession {
         slot = TSlot{};
         slot.vrx = internal ? CreateVRXInternal(hostIndex) : CreateVRX(hostIndex);
         Record(slot.vrx != nullptr ? 0 : 1);
-        if (slot.vrx == nullptr) {
-            RequireCreationText(GetLastVRXDLLError());
-            return;
-        }
-        Require(GetVRX2(slot.vrx) == static_cast<KL_IVRX2*>(Sys(slot)), "GetVRX2");
+        if (slot.vrx == nullptr)
+            return RequireText(GetLastVRXDLLError(), true, "CreateVRX");
+        Require(GetVRX2(slot.vrx) == Sys(slot), "GetVRX2");
         Require(slot.vrx->GetLastErrorText()[0] == '\0', "CreateVRX: a new controller's text");
     }
 
+    void DeleteSlot() { Delete(slots[input.Choice() % Slots]); }
+
     void Delete(TSlot& slot) {
-        RequireStatus(Record(DeleteVRX(slot.vrx)), {0}, "DeleteVRX");
+        Require(Record(DeleteVRX(slot.vrx)) == 0, "DeleteVRX");
         slot.vrx = nullptr;
     }
 
@@ -145,227 +192,120 @@ class TSession {
 
     static KLSYS_IVRX* Sys(TSlot& slot) { return dynamic_cast<KLSYS_IVRX*>(slot.vrx); }
 
-    uint32_t* OutPointer(uint32_t& value) {
-        value = Untouched;
-        return input.Choice() == NullPointerChoice ? nullptr : &value;
-    }
-
-    // A read of a position: a documented status, the value stored on
-    // success (maxValue at most, or 99999 from the simulated unit) and on
-    // 11 (99999), untouched otherwise.
-    void ReadPosition(TSlot& slot, uint32_t (KLSYS_IVRX::*read)(uint32_t*), uint32_t maxValue,
-                      const char* name) {
-        uint32_t value = 0;
-        uint32_t* out = OutPointer(value);
-        const uint32_t status = Record((Sys(slot)->*read)(out));
-        RequireStatus(status, ReadStatuses, name);
-        Require(status != 512 || out == nullptr, name, status);
-        if (status == 0)
-            Require(value <= maxValue || value == NoPosition, name, status, value);
-        else if (status == 11)
-            Require(value == NoPosition, name, status, value);
-        else
-            Require(value == Untouched, name, status, value);
-        RequireControllerText(slot.vrx->GetLastErrorText(), status, name);
-    }
-
-    // A set: a documented status, and the element's callback called once
-    // after a success, never after a failure.
-    void SetValue(TSlot& slot, uint32_t (KLSYS_IVRX::*set)(uint32_t), const char* name,
-                  TCallback* callback = nullptr) {
-        const uint32_t before = callback != nullptr ? callback->calls : 0;
-        const uint32_t status = Record((Sys(slot)->*set)(ApiValue(input.Choice())));
-        RequireStatus(status, SetStatuses, name);
-        RequireControllerText(slot.vrx->GetLastErrorText(), status, name);
-        if (callback != nullptr)
-            Require(callback->calls == before + (status == 0 ? 1u : 0u), name, status,
-                    callback->calls - before);
+    // The status documented, and the controller's text after it.
+    uint32_t Check(TSlot& slot, uint32_t status, const TEntry& entry) {
+        Require(Documents(entry.statuses, Record(status)), entry.name, status);
+        const bool failed = Documents({3, 5, 10, 11, 512}, status);
+        RequireText(slot.vrx->GetLastErrorText(), failed, entry.name);
+        return status;
     }
 
     void Operation() {
         TSlot& slot = slots[input.Choice() % Slots];
-        const auto entry =
-            static_cast<TEntry>(input.Choice() % static_cast<unsigned>(TEntry::Count));
-        if (slot.vrx == nullptr) {
-            for (unsigned i = 0; i < EntryArguments(entry); ++i)
-                input.Choice();
-            return;
-        }
-        KLSYS_IVRX& sys = *Sys(slot);
-        uint32_t value = 0;
-        switch (entry) {
-            case TEntry::GetPositionCount: {
-                uint32_t* out = OutPointer(value);
-                const uint32_t status = Record(sys.GetPositionCount(out));
-                RequireStatus(status, {0, 2, 512}, "GetPositionCount");
-                Require(status != 0 || value == 3 || value == 4, "GetPositionCount", value);
-                break;
-            }
-            case TEntry::GetPosition21:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition21, 4, "GetPosition21");
-                break;
-            case TEntry::SetPosition21:
-                SetValue(slot, &KLSYS_IVRX::SetPosition21, "SetPosition21",
-                         slot.registered21 ? &slot.callback21 : nullptr);
-                break;
-            case TEntry::GetPosition20:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition20, 4, "GetPosition20");
-                break;
-            case TEntry::SetPosition20:
-                SetValue(slot, &KLSYS_IVRX::SetPosition20, "SetPosition20",
-                         slot.registered20 ? &slot.callback20 : nullptr);
-                break;
-            case TEntry::GetPosition22:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition22, 1, "GetPosition22");
-                break;
-            case TEntry::SetPosition22:
-                SetValue(slot, &KLSYS_IVRX::SetPosition22, "SetPosition22");
-                break;
-            case TEntry::GetPosition23:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition23, 1, "GetPosition23");
-                break;
-            case TEntry::SetPosition23:
-                SetValue(slot, &KLSYS_IVRX::SetPosition23, "SetPosition23");
-                break;
-            case TEntry::SetState224:
-                SetValue(slot, &KLSYS_IVRX::SetState224, "SetState224");
-                break;
-            case TEntry::SetState18:
-                SetValue(slot, &KLSYS_IVRX::SetState18, "SetState18");
-                break;
-            case TEntry::GetPosition24:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition24, 1, "GetPosition24");
-                break;
-            case TEntry::SetPosition24:
-                SetValue(slot, &KLSYS_IVRX::SetPosition24, "SetPosition24");
-                break;
-            case TEntry::GetLastErrorText:
-                RequireTerminated(sys.GetLastErrorText(), "GetLastErrorText");
-                break;
-            case TEntry::Destructor:
-                delete slot.vrx;
-                slot.vrx = nullptr;
-                break;
-            case TEntry::GetModelFamily: {
-                uint32_t* out = OutPointer(value);
-                const uint32_t status = Record(sys.GetModelFamily(out));
-                RequireStatus(status, AlwaysStatuses, "GetModelFamily");
-                Require(status != 0 || value == 1 || value == 2, "GetModelFamily", value);
-                break;
-            }
-            case TEntry::GetPosition19Family2:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition19Family2, 1, "GetPosition19Family2");
-                break;
-            case TEntry::GetHostValue: {
-                uint32_t* out = OutPointer(value);
-                const uint32_t status = Record(sys.GetHostValue(out));
-                RequireStatus(status, AlwaysStatuses, "GetHostValue");
-                Require(status != 0 || value == slot.hostValue, "GetHostValue", value);
-                break;
-            }
-            case TEntry::SetHostValue:
-                slot.hostValue = ApiValue(input.Choice());
-                RequireStatus(Record(sys.SetHostValue(slot.hostValue)), {0}, "SetHostValue");
-                break;
-            case TEntry::GetFixedValue: {
-                uint32_t* out = OutPointer(value);
-                const uint32_t status = Record(sys.GetFixedValue(out));
-                RequireStatus(status, AlwaysStatuses, "GetFixedValue");
-                Require(status != 0 || value == 30, "GetFixedValue", value);
-                break;
-            }
-            case TEntry::SetPosition20Callback:
-                slot.registered20 = (input.Choice() & 1) == 0;
-                RequireStatus(Record(sys.SetPosition20Callback(slot.registered20 ? &slot.callback20
-                                                                                 : nullptr)),
-                              {0}, "SetPosition20Callback");
-                break;
-            case TEntry::SetPosition21Callback:
-                slot.registered21 = (input.Choice() & 1) == 0;
-                RequireStatus(Record(sys.SetPosition21Callback(slot.registered21 ? &slot.callback21
-                                                                                 : nullptr)),
-                              {0}, "SetPosition21Callback");
-                break;
-            case TEntry::GetDeviceInfo:
-                DeviceInfo(slot);
-                break;
-            case TEntry::GetDeviceNumber: {
-                uint32_t* out = OutPointer(value);
-                const uint32_t status = Record(sys.GetDeviceNumber(out));
-                RequireStatus(status, BlockStatuses, "GetDeviceNumber");
-                // Four packed-decimal bytes whose nibbles go unchecked: at most
-                // 165 per byte pair of digits.
-                Require(status == 0 ? value <= 166666665u : value == Untouched, "GetDeviceNumber",
-                        status, value);
-                RequireControllerText(sys.GetLastErrorText(), status, "GetDeviceNumber");
-                break;
-            }
-            case TEntry::GetLogging: {
-                bool on = !slot.logging;
-                const bool null = input.Choice() == NullPointerChoice;
-                const uint32_t status = Record(sys.GetLogging(null ? nullptr : &on));
-                RequireStatus(status, AlwaysStatuses, "GetLogging");
-                Require(status != 0 || on == slot.logging, "GetLogging", on);
-                break;
-            }
-            case TEntry::SetLogging:
-                slot.logging = (input.Choice() & 1) != 0;
-                RequireStatus(Record(sys.SetLogging(slot.logging)), {0}, "SetLogging");
-                break;
-            case TEntry::GetLogDumpFlag: {
-                uint8_t flag = static_cast<uint8_t>(~slot.dumpFlag);
-                const bool null = input.Choice() == NullPointerChoice;
-                const uint32_t status = Record(sys.GetLogDumpFlag(null ? nullptr : &flag));
-                RequireStatus(status, AlwaysStatuses, "GetLogDumpFlag");
-                Require(status != 0 || flag == slot.dumpFlag, "GetLogDumpFlag", flag);
-                break;
-            }
-            case TEntry::SetLogDumpFlag:
-                slot.dumpFlag = input.Choice();
-                RequireStatus(Record(sys.SetLogDumpFlag(slot.dumpFlag)), {0}, "SetLogDumpFlag");
-                break;
-            case TEntry::GetDeviceCount: {
-                int32_t count = static_cast<int32_t>(Untouched);
-                const bool null = input.Choice() == NullPointerChoice;
-                const uint32_t status = Record(sys.GetDeviceCount(null ? nullptr : &count));
-                RequireStatus(status, {0, 3, 512}, "GetDeviceCount");
-                Require(status != 0 || (count >= 1 && count <= static_cast<int32_t>(MaxCount)),
-                        "GetDeviceCount", status, static_cast<uint32_t>(count));
-                Require(status != 3 || count == -1, "GetDeviceCount: -1 after a failure", count);
-                RequireControllerText(sys.GetLastErrorText(), status, "GetDeviceCount");
-                break;
-            }
-            case TEntry::Open: {
-                const int32_t index = Index(input.Choice());
-                const uint8_t startAction = input.Choice();
-                const uint32_t status = Record(sys.Open(index, startAction));
-                RequireStatus(status, {0, 3, 10}, "Open");
-                RequireControllerText(sys.GetLastErrorText(), status, "Open");
-                break;
-            }
-            case TEntry::Close:
-                RequireStatus(Record(sys.Close((input.Choice() & 1) != 0)), {0}, "Close");
-                break;
-            case TEntry::GetPosition19:
-                ReadPosition(slot, &KLSYS_IVRX::GetPosition19, 1, "GetPosition19");
-                break;
-            case TEntry::SetPosition19:
-                SetValue(slot, &KLSYS_IVRX::SetPosition19, "SetPosition19");
-                break;
-            case TEntry::Count:
-                break;
-        }
+        const TEntry& entry = Entries[input.Choice() % std::size(Entries)];
+        const uint8_t first = input.Choice();
+        const uint8_t second = input.Choice();
+        if (slot.vrx != nullptr)
+            (this->*entry.run)(slot, entry, first, second);
     }
 
-    void DeviceInfo(TSlot& slot) {
-        uint32_t info[3] = {Untouched, Untouched, Untouched};
-        const bool null = input.Choice() == NullPointerChoice;
+    // A read: on success a value in range (or 99999 from a position of the
+    // simulated unit), 99999 on 11, untouched on any other failure.
+    void Get(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t /*unused*/) {
+        uint32_t value = Untouched;
+        const bool null = pointer == NullPointer;
         const uint32_t status =
-            Record(Sys(slot)->GetDeviceInfo(null ? nullptr : &info[0], &info[1], &info[2]));
-        RequireStatus(status, BlockStatuses, "GetDeviceInfo");
+            Check(slot, (Sys(slot)->*entry.get)(null ? nullptr : &value), entry);
+        Require(status != 512 || null, entry.name, status);
+        const bool stored = entry.get == &KLSYS_IVRX::GetHostValue;
+        const uint32_t min = stored ? slot.hostValue : entry.min;
+        const uint32_t max = stored ? slot.hostValue : entry.max;
+        const bool position = Documents(entry.statuses, 11);
+        if (status == 0)
+            Require((value >= min && value <= max) || (position && value == NoPosition), entry.name,
+                    status, value);
+        else
+            Require(value == (status == 11 ? NoPosition : Untouched), entry.name, status, value);
+    }
+
+    // A set: the element's callback, when registered, called once after a
+    // success and never after a failure.
+    void Set(TSlot& slot, const TEntry& entry, uint8_t value, uint8_t /*unused*/) {
+        TCallback* callback = entry.callback != nullptr ? &(slot.*entry.callback) : nullptr;
+        const unsigned before = callback != nullptr ? callback->calls : 0;
+        const uint32_t status = Check(slot, (Sys(slot)->*entry.set)(ApiValue(value)), entry);
+        if (callback != nullptr)
+            Require(callback->calls == before + (status == 0 && callback->registered ? 1u : 0u),
+                    entry.name, status, callback->calls - before);
+        if (entry.set == &KLSYS_IVRX::SetHostValue)
+            slot.hostValue = ApiValue(value);
+    }
+
+    void LastErrorText(TSlot& slot, const TEntry& entry, uint8_t, uint8_t) {
+        RequireText(Sys(slot)->GetLastErrorText(), false, entry.name);
+    }
+
+    void Destroy(TSlot& slot, const TEntry&, uint8_t, uint8_t) {
+        delete slot.vrx;
+        slot.vrx = nullptr;
+    }
+
+    void SetCallback(TSlot& slot, const TEntry& entry, uint8_t null, uint8_t) {
+        TCallback& callback = slot.*entry.callback;
+        callback.registered = (null & 1) == 0;
+        const auto set = entry.callback == &TSlot::callback20 ? &KLSYS_IVRX::SetPosition20Callback
+                                                              : &KLSYS_IVRX::SetPosition21Callback;
+        Check(slot, (Sys(slot)->*set)(callback.registered ? &callback : nullptr), entry);
+    }
+
+    void DeviceInfo(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
+        uint32_t info[3] = {Untouched, Untouched, Untouched};
+        const bool null = pointer == NullPointer;
+        const uint32_t status = Check(
+            slot, Sys(slot)->GetDeviceInfo(null ? nullptr : &info[0], &info[1], &info[2]), entry);
         for (uint32_t byte : info)
-            Require(status == 0 ? byte <= 0xFF : byte == Untouched, "GetDeviceInfo", status, byte);
-        RequireControllerText(slot.vrx->GetLastErrorText(), status, "GetDeviceInfo");
+            Require(status == 0 ? byte <= 0xFF : byte == Untouched, entry.name, status, byte);
+    }
+
+    void GetLogging(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
+        bool on = !slot.logging;
+        const uint32_t status =
+            Check(slot, Sys(slot)->GetLogging(pointer == NullPointer ? nullptr : &on), entry);
+        Require(status != 0 || on == slot.logging, entry.name, on);
+    }
+
+    void SetLogging(TSlot& slot, const TEntry& entry, uint8_t on, uint8_t) {
+        slot.logging = (on & 1) != 0;
+        Check(slot, Sys(slot)->SetLogging(slot.logging), entry);
+    }
+
+    void GetLogDumpFlag(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
+        auto flag = static_cast<uint8_t>(~slot.dumpFlag);
+        const uint32_t status =
+            Check(slot, Sys(slot)->GetLogDumpFlag(pointer == NullPointer ? nullptr : &flag), entry);
+        Require(status != 0 || flag == slot.dumpFlag, entry.name, flag);
+    }
+
+    void SetLogDumpFlag(TSlot& slot, const TEntry& entry, uint8_t flag, uint8_t) {
+        slot.dumpFlag = flag;
+        Check(slot, Sys(slot)->SetLogDumpFlag(flag), entry);
+    }
+
+    void GetDeviceCount(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
+        auto count = static_cast<int32_t>(Untouched);
+        const uint32_t status = Check(
+            slot, Sys(slot)->GetDeviceCount(pointer == NullPointer ? nullptr : &count), entry);
+        Require(status != 0 || (count >= 1 && count <= static_cast<int32_t>(MaxCount)), entry.name,
+                status, static_cast<uint32_t>(count));
+        Require(status != 3 || count == -1, "GetDeviceCount: -1 after a failure");
+    }
+
+    void Open(TSlot& slot, const TEntry& entry, uint8_t index, uint8_t startAction) {
+        Check(slot, Sys(slot)->Open(Index(index), startAction), entry);
+    }
+
+    void Close(TSlot& slot, const TEntry& entry, uint8_t park, uint8_t) {
+        Check(slot, Sys(slot)->Close((park & 1) != 0), entry);
     }
 
     // ---- The bus and its units -------------------------------------------------------------
@@ -373,6 +313,13 @@ class TSession {
     KL_VRXEmu::TEmulatedUnit* PickUnit() {
         const uint8_t choice = input.Choice();
         return units.empty() ? nullptr : units[choice % units.size()];
+    }
+
+    void DetachUnit() {
+        if (KL_VRXEmu::TEmulatedUnit* unit = PickUnit()) {
+            units.erase(std::find(units.begin(), units.end(), unit));
+            bus.Detach(*unit);
+        }
     }
 
     void AttachUnit() {
@@ -384,7 +331,7 @@ class TSession {
             return;
         KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(family, launchMode);
         unit.SetReportLengths(inputLength, outputLength);
-        unit.SetReplySource(&link);
+        unit.SetReplySource(&input);
         units.push_back(&unit);
     }
 
@@ -473,45 +420,71 @@ class TSession {
 
     KL_ISessionInput& input;
     KL_VRXEmu::TEmulatedBus bus;
-    TInputLink link;
     std::vector<uint32_t>* statuses;
     std::array<TSlot, Slots> slots;
     std::vector<KL_VRXEmu::TEmulatedUnit*> units;
     unsigned foreign = 0;
 };
 
+// Rows: a read with its statuses and range, a set with its statuses and
+// callback, or an entry with a run of its own.
+#define KL_GET(name, statuses, min, max) \
+    { #name, &TSession::Get, &KLSYS_IVRX::name, nullptr, statuses, min, max, nullptr }
+#define KL_SET(name, statuses, callback) \
+    { #name, &TSession::Set, nullptr, &KLSYS_IVRX::name, statuses, 0, 0, callback }
+#define KL_RUN(name, run, statuses, callback) \
+    { name, &TSession::run, nullptr, nullptr, statuses, 0, 0, callback }
+
+const TEntry TSession::Entries[33] = {
+    KL_GET(GetPositionCount, CountStatuses, 3, 4),
+    KL_GET(GetPosition21, ReadStatuses, 0, 4),
+    KL_SET(SetPosition21, SetStatuses, &TSlot::callback21),
+    KL_GET(GetPosition20, ReadStatuses, 0, 4),
+    KL_SET(SetPosition20, SetStatuses, &TSlot::callback20),
+    KL_GET(GetPosition22, ReadStatuses, 0, 1),
+    KL_SET(SetPosition22, SetStatuses, nullptr),
+    KL_GET(GetPosition23, ReadStatuses, 0, 1),
+    KL_SET(SetPosition23, SetStatuses, nullptr),
+    KL_SET(SetState224, SetStatuses, nullptr),
+    KL_SET(SetState18, SetStatuses, nullptr),
+    KL_GET(GetPosition24, ReadStatuses, 0, 1),
+    KL_SET(SetPosition24, SetStatuses, nullptr),
+    KL_RUN("GetLastErrorText", LastErrorText, {}, nullptr),
+    KL_RUN("delete", Destroy, {}, nullptr),
+    KL_GET(GetModelFamily, AlwaysStatuses, 1, 2),
+    KL_GET(GetPosition19Family2, ReadStatuses, 0, 1),
+    KL_GET(GetHostValue, AlwaysStatuses, 0, 0),
+    KL_SET(SetHostValue, OkOnly, nullptr),
+    KL_GET(GetFixedValue, AlwaysStatuses, 30, 30),
+    KL_RUN("SetPosition20Callback", SetCallback, OkOnly, &TSlot::callback20),
+    KL_RUN("SetPosition21Callback", SetCallback, OkOnly, &TSlot::callback21),
+    KL_RUN("GetDeviceInfo", DeviceInfo, SetStatuses, nullptr),
+    // Four packed-decimal bytes whose nibbles go unchecked: at most 165 per
+    // byte pair of digits.
+    KL_GET(GetDeviceNumber, SetStatuses, 0, 166666665u),
+    KL_RUN("GetLogging", GetLogging, AlwaysStatuses, nullptr),
+    KL_RUN("SetLogging", SetLogging, OkOnly, nullptr),
+    KL_RUN("GetLogDumpFlag", GetLogDumpFlag, AlwaysStatuses, nullptr),
+    KL_RUN("SetLogDumpFlag", SetLogDumpFlag, OkOnly, nullptr),
+    KL_RUN("GetDeviceCount", GetDeviceCount, DeviceCountStatuses, nullptr),
+    KL_RUN("Open", Open, OpenStatuses, nullptr),
+    KL_RUN("Close", Close, OkOnly, nullptr),
+    KL_GET(GetPosition19, ReadStatuses, 0, 1),
+    KL_SET(SetPosition19, SetStatuses, nullptr),
+};
+
+#undef KL_GET
+#undef KL_SET
+#undef KL_RUN
+
 }  // namespace
 
-unsigned EntryArguments(TEntry entry) {
-    switch (entry) {
-        case TEntry::GetLastErrorText:
-        case TEntry::Destructor:
-        case TEntry::Count:
-            return 0;
-        case TEntry::Open:
-            return 2;
-        default:
-            return 1;
-    }
-}
-
-uint32_t ApiValue(uint8_t choice) {
-    static constexpr uint32_t FarOut[] = {
-        99999, 0xFFFFFFFFu, 0x80000000u, 0x7FFFFFFFu, 256, 257, 6, 15,
-        16,    127,         255,         1000,        2,   3,   4, 5};
-    return choice < 0xF0 ? choice % 6u : FarOut[choice & 0x0F];
-}
-
-int32_t Index(uint8_t choice) {
-    static constexpr int32_t FarOut[] = {INT32_MIN, INT32_MAX, -2,  -100, 7, 8, 9, 10,
-                                         11,        100,       255, 256,  0, 1, 2, 3};
-    return choice < 0xF0 ? static_cast<int32_t>(choice % 8u) - 1 : FarOut[choice & 0x0F];
-}
-
-uint16_t ReportLength(uint8_t choice) {
-    static constexpr uint16_t Lengths[] = {65, 64,  3,   2,    1,  0,  4, 8,
-                                           33, 255, 256, 1024, 65, 65, 9, 66};
-    return Lengths[choice % std::size(Lengths)];
+uint8_t EntryChoice(const char* name) {
+    for (size_t i = 0; i < std::size(TSession::Entries); ++i)
+        if (std::strcmp(TSession::Entries[i].name, name) == 0)
+            return static_cast<uint8_t>(i);
+    std::fprintf(stderr, "no entry %s\n", name);
+    std::abort();
 }
 
 void RunSession(KL_ISessionInput& input, const std::string& logDirectory,

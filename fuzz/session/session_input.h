@@ -29,6 +29,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <vector>
 
 #include "KL_VRX/emulator.h"
@@ -40,16 +41,13 @@ namespace KL_VRXFuzz {
 // with the highest bit set.
 inline constexpr uint32_t ErrorCodes[] = {1167, 31, 995, 6, 87, 5, 0xFFFFFFFFu, 0x80070057u};
 
-class KL_ISessionInput {
+// Every unit's link answers to the session's input.
+class KL_ISessionInput : public KL_VRXEmu::KL_IReplySource {
   public:
-    virtual ~KL_ISessionInput() = default;
     // True once the steps are used up (the session then parks and ends).
     virtual bool AtEnd() const = 0;
     // The next choice: 0 past the end.
     virtual uint8_t Choice() = 0;
-    virtual KL_VRXEmu::TWriteOutcome Write(const std::vector<uint8_t>& report) = 0;
-    virtual KL_VRXEmu::TReadOutcome Read(const std::vector<uint8_t>* queuedReply,
-                                         uint32_t bufferSize) = 0;
 };
 
 // The fuzzer's input.
@@ -59,13 +57,12 @@ class TFuzzInput final : public KL_ISessionInput {
 
     bool AtEnd() const override { return position >= size; }
     uint8_t Choice() override { return position < size ? data[position++] : 0; }
-    KL_VRXEmu::TWriteOutcome Write(const std::vector<uint8_t>& report) override;
-    KL_VRXEmu::TReadOutcome Read(const std::vector<uint8_t>* queuedReply,
-                                 uint32_t bufferSize) override;
+    KL_VRXEmu::TWriteOutcome OnWrite(const std::vector<uint8_t>& report) override;
+    KL_VRXEmu::TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply,
+                                   uint32_t bufferSize) override;
 
   private:
-    uint16_t Word();
-    uint32_t Error();
+    uint32_t Error() { return ErrorCodes[Choice() % std::size(ErrorCodes)]; }
 
     const uint8_t* data;
     size_t size;
@@ -78,40 +75,22 @@ class TFuzzInput final : public KL_ISessionInput {
 // nothing, as the replay then runs on the input's defaults.
 class TRecordingInput final : public KL_ISessionInput {
   public:
-    enum class TReplies { Spelt, Firmware };
-
-    TRecordingInput(std::vector<uint8_t> plan, TReplies replies)
-        : plan(std::move(plan)), replies(replies) {}
+    TRecordingInput(std::vector<uint8_t> plan, bool spellReplies)
+        : plan(std::move(plan)), spellReplies(spellReplies) {}
 
     bool AtEnd() const override { return next >= plan.size(); }
     uint8_t Choice() override;
-    KL_VRXEmu::TWriteOutcome Write(const std::vector<uint8_t>& report) override;
-    KL_VRXEmu::TReadOutcome Read(const std::vector<uint8_t>* queuedReply,
-                                 uint32_t bufferSize) override;
+    KL_VRXEmu::TWriteOutcome OnWrite(const std::vector<uint8_t>& report) override;
+    KL_VRXEmu::TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply,
+                                   uint32_t bufferSize) override;
 
     const std::vector<uint8_t>& Recorded() const { return recorded; }
 
   private:
     std::vector<uint8_t> plan;
-    TReplies replies;
+    bool spellReplies;
     size_t next = 0;
     std::vector<uint8_t> recorded;
-};
-
-// A unit's reply source that puts each report to the session's input.
-class TInputLink final : public KL_VRXEmu::KL_IReplySource {
-  public:
-    explicit TInputLink(KL_ISessionInput& input) : input(input) {}
-    KL_VRXEmu::TWriteOutcome OnWrite(const std::vector<uint8_t>& report) override {
-        return input.Write(report);
-    }
-    KL_VRXEmu::TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply,
-                                   uint32_t bufferSize) override {
-        return input.Read(queuedReply, bufferSize);
-    }
-
-  private:
-    KL_ISessionInput& input;
 };
 
 }  // namespace KL_VRXFuzz
