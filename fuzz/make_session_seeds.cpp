@@ -6,9 +6,7 @@
 // give the same statuses.
 //
 //   make_session_seeds <corpus directory>
-#include <stdlib.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -62,6 +60,46 @@ TBytes EveryRead(uint8_t slot) {
 // The first choice of a session: whether "C:\\" is missing.
 const TBytes LogDirectory = {0};
 const TBytes NoLogDirectory = {1};
+
+// Writes the input that replays a planned session: the plan's choices as
+// they are asked for, and each report as it really went, every reply spelt
+// out byte for byte (or left to the firmware). Past the plan it records
+// nothing, as the replay then runs on the input's defaults.
+class TRecordingInput final : public KL_ISessionInput {
+  public:
+    TRecordingInput(TBytes plan, bool spellReplies) : plan(std::move(plan)), spell(spellReplies) {}
+
+    bool AtEnd() const override { return next >= plan.size(); }
+    uint8_t Choice() override { return AtEnd() ? 0 : recorded.emplace_back(plan[next++]); }
+    KL_VRXEmu::TWriteOutcome OnWrite(const TBytes& /*report*/) override {
+        if (!AtEnd())
+            recorded.push_back(Delivered);
+        return {};
+    }
+    KL_VRXEmu::TReadOutcome OnRead(const TBytes* queuedReply, uint32_t /*bufferSize*/) override {
+        KL_VRXEmu::TReadOutcome outcome;
+        if (queuedReply != nullptr)
+            outcome.bytes = *queuedReply;
+        if (AtEnd())
+            return outcome;
+        const size_t length = outcome.bytes.size();
+        recorded.push_back(spell ? Spelt : AsQueued);
+        if (!spell)
+            return outcome;
+        recorded.push_back(static_cast<uint8_t>(std::min<size_t>(length, LongLength)));
+        if (length >= LongLength) {
+            recorded.push_back(static_cast<uint8_t>(length & 0xFF));
+            recorded.push_back(static_cast<uint8_t>(length >> 8));
+        }
+        recorded.insert(recorded.end(), outcome.bytes.begin(), outcome.bytes.end());
+        return outcome;
+    }
+
+    TBytes plan;
+    bool spell;
+    size_t next = 0;
+    TBytes recorded;
+};
 
 struct TSeed {
     const char* name;
@@ -131,10 +169,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <corpus directory>\n", argv[0]);
         return 2;
     }
-    char logDirectory[] = "/tmp/kl_vrx_session_seeds.XXXXXX";
-    if (mkdtemp(logDirectory) == nullptr)
-        return 1;
-    const std::string log = std::string(logDirectory) + "/VRXHIDLog.log";
     int failures = 0;
     for (const TSeed& seed : Seeds()) {
         TBytes plan;
@@ -142,14 +176,12 @@ int main(int argc, char** argv) {
             plan.insert(plan.end(), step.begin(), step.end());
         TRecordingInput recording(plan, seed.spellReplies);
         std::vector<uint32_t> recorded;
-        RunSession(recording, logDirectory, &recorded);
-        unlink(log.c_str());
+        RunSession(recording, &recorded);
 
-        const TBytes& bytes = recording.Recorded();
+        const TBytes& bytes = recording.recorded;
         TFuzzInput replay(bytes.data(), bytes.size());
         std::vector<uint32_t> replayed;
-        RunSession(replay, logDirectory, &replayed);
-        unlink(log.c_str());
+        RunSession(replay, &replayed);
         if (replayed != recorded) {
             std::fprintf(stderr, "%s: the replay differs\n  recorded %s\n  replayed %s\n",
                          seed.name, Join(recorded).c_str(), Join(replayed).c_str());
@@ -162,6 +194,5 @@ int main(int argc, char** argv) {
         std::printf("%-26s %5zu bytes, statuses %s\n", seed.name, bytes.size(),
                     Join(recorded).c_str());
     }
-    rmdir(logDirectory);
     return failures == 0 ? 0 : 1;
 }

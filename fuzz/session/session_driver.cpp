@@ -1,5 +1,8 @@
 #include "session/session_driver.h"
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -7,11 +10,13 @@
 #include <cstring>
 #include <initializer_list>
 #include <optional>
+#include <type_traits>
 
 #include "KL_VRX/KL_VRX.h"
 
 namespace KL_VRXFuzz {
 
+using KL_VRXSDK::KL_IVRX2;
 using KL_VRXSDK::KLSYS_IVRX;
 
 namespace {
@@ -99,6 +104,18 @@ struct TSlot {
     uint8_t dumpFlag = 0;
 };
 
+// "C:\\" of one session: a fresh directory, removed with the traffic log
+// in it when the session ends, so a long run does not fill the disk.
+class TDriveRoot {
+  public:
+    TDriveRoot() { Require(mkdtemp(path) != nullptr, "mkdtemp"); }
+    ~TDriveRoot() {
+        unlink((std::string(path) + "/VRXHIDLog.log").c_str());
+        rmdir(path);
+    }
+    char path[32] = "/tmp/kl_vrx_session.XXXXXX";
+};
+
 class TSession;
 
 // One of the 33 entries: a read of a value (get, its statuses and range), a
@@ -116,11 +133,10 @@ struct TEntry {
 
 class TSession {
   public:
-    TSession(KL_ISessionInput& input, const std::string& logDirectory,
-             std::vector<uint32_t>* statuses)
+    TSession(KL_ISessionInput& input, std::vector<uint32_t>* statuses)
         : input(input), statuses(statuses) {
         const uint8_t flags = input.Choice();
-        bus.SetDriveRoot((flags & 1) != 0 ? logDirectory + "/missing" : logDirectory);
+        bus.SetDriveRoot(std::string(root.path) + ((flags & 1) != 0 ? "/missing" : ""));
     }
 
     void Run() {
@@ -217,13 +233,10 @@ class TSession {
         const uint32_t status =
             Check(slot, (Sys(slot)->*entry.get)(null ? nullptr : &value), entry);
         Require(status != 512 || null, entry.name, status);
-        const bool stored = entry.get == &KLSYS_IVRX::GetHostValue;
-        const uint32_t min = stored ? slot.hostValue : entry.min;
-        const uint32_t max = stored ? slot.hostValue : entry.max;
         const bool position = Documents(entry.statuses, 11);
         if (status == 0)
-            Require((value >= min && value <= max) || (position && value == NoPosition), entry.name,
-                    status, value);
+            Require((value >= entry.min && value <= entry.max) || (position && value == NoPosition),
+                    entry.name, status, value);
         else
             Require(value == (status == 11 ? NoPosition : Untouched), entry.name, status, value);
     }
@@ -237,8 +250,6 @@ class TSession {
         if (callback != nullptr)
             Require(callback->calls == before + (status == 0 && callback->registered ? 1u : 0u),
                     entry.name, status, callback->calls - before);
-        if (entry.set == &KLSYS_IVRX::SetHostValue)
-            slot.hostValue = ApiValue(value);
     }
 
     void LastErrorText(TSlot& slot, const TEntry& entry, uint8_t, uint8_t) {
@@ -267,28 +278,19 @@ class TSession {
             Require(status == 0 ? byte <= 0xFF : byte == Untouched, entry.name, status, byte);
     }
 
-    void GetLogging(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
-        bool on = !slot.logging;
+    // A value the host stored: read back as it was set.
+    template <typename T, uint32_t (KL_IVRX2::*get)(T*), T TSlot::*stored>
+    void GetStored(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
+        T value = slot.*stored == T{} ? T{1} : T{};
         const uint32_t status =
-            Check(slot, Sys(slot)->GetLogging(pointer == NullPointer ? nullptr : &on), entry);
-        Require(status != 0 || on == slot.logging, entry.name, on);
+            Check(slot, (Sys(slot)->*get)(pointer == NullPointer ? nullptr : &value), entry);
+        Require(status != 0 || value == slot.*stored, entry.name, status, value);
     }
 
-    void SetLogging(TSlot& slot, const TEntry& entry, uint8_t on, uint8_t) {
-        slot.logging = (on & 1) != 0;
-        Check(slot, Sys(slot)->SetLogging(slot.logging), entry);
-    }
-
-    void GetLogDumpFlag(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
-        auto flag = static_cast<uint8_t>(~slot.dumpFlag);
-        const uint32_t status =
-            Check(slot, Sys(slot)->GetLogDumpFlag(pointer == NullPointer ? nullptr : &flag), entry);
-        Require(status != 0 || flag == slot.dumpFlag, entry.name, flag);
-    }
-
-    void SetLogDumpFlag(TSlot& slot, const TEntry& entry, uint8_t flag, uint8_t) {
-        slot.dumpFlag = flag;
-        Check(slot, Sys(slot)->SetLogDumpFlag(flag), entry);
+    template <typename T, uint32_t (KL_IVRX2::*set)(T), T TSlot::*stored>
+    void SetStored(TSlot& slot, const TEntry& entry, uint8_t choice, uint8_t) {
+        slot.*stored = static_cast<T>(std::is_same_v<T, uint32_t> ? ApiValue(choice) : choice);
+        Check(slot, (Sys(slot)->*set)(slot.*stored), entry);
     }
 
     void GetDeviceCount(TSlot& slot, const TEntry& entry, uint8_t pointer, uint8_t) {
@@ -336,42 +338,36 @@ class TSession {
     }
 
     void TuneUnit() {
-        KL_VRXEmu::TEmulatedUnit* unit = PickUnit();
+        using TUnit = KL_VRXEmu::TEmulatedUnit;
+        static constexpr uint32_t Times[] = {0, 5, 400, 700, 3000, 6020, 25001, 1};
+        // Each setting with a register (18 + first % 7) and its two arguments.
+        static constexpr void (*Settings[])(TUnit&, uint8_t, uint8_t, uint8_t) = {
+            [](TUnit& unit, uint8_t reg, uint8_t, uint8_t value) { unit.SetRegister(reg, value); },
+            [](TUnit& unit, uint8_t reg, uint8_t, uint8_t time) {
+                unit.SetTransitionTime(reg, Times[time % std::size(Times)]);
+            },
+            [](TUnit& unit, uint8_t reg, uint8_t, uint8_t on) {
+                unit.SetStuck(reg, (on & 1) != 0);
+            },
+            [](TUnit& unit, uint8_t, uint8_t first, uint8_t second) {
+                unit.SetBlock((first & 1) != 0 ? 25 : 0, std::vector<uint8_t>(second % 6, first));
+            },
+            [](TUnit& unit, uint8_t, uint8_t first, uint8_t second) {
+                unit.SetReportLengths(ReportLength(first), ReportLength(second));
+            },
+            [](TUnit& unit, uint8_t, uint8_t on, uint8_t) { unit.SetGetCapsFails((on & 1) != 0); },
+            [](TUnit& unit, uint8_t, uint8_t on, uint8_t) {
+                unit.SetIgnoresLaunchModeSwitch((on & 1) != 0);
+            },
+            [](TUnit& unit, uint8_t, uint8_t first, uint8_t second) {
+                unit.SetReplyCode((first & 1) != 0 ? std::optional<uint8_t>(second) : std::nullopt);
+            }};
+        TUnit* unit = PickUnit();
         const uint8_t setting = input.Choice() % 8;
         const uint8_t first = input.Choice();
         const uint8_t second = input.Choice();
-        if (unit == nullptr)
-            return;
-        const auto reg = static_cast<uint8_t>(18 + first % 7);
-        static constexpr uint32_t TransitionTimes[] = {0, 5, 400, 700, 3000, 6020, 25001, 1};
-        switch (setting) {
-            case 0:
-                unit->SetRegister(reg, second);
-                break;
-            case 1:
-                unit->SetTransitionTime(reg, TransitionTimes[second % std::size(TransitionTimes)]);
-                break;
-            case 2:
-                unit->SetStuck(reg, (second & 1) != 0);
-                break;
-            case 3:
-                unit->SetBlock((first & 1) != 0 ? 25 : 0,
-                               std::vector<uint8_t>(second % 6, static_cast<uint8_t>(first)));
-                break;
-            case 4:
-                unit->SetReportLengths(ReportLength(first), ReportLength(second));
-                break;
-            case 5:
-                unit->SetGetCapsFails((first & 1) != 0);
-                break;
-            case 6:
-                unit->SetIgnoresLaunchModeSwitch((first & 1) != 0);
-                break;
-            case 7:
-                unit->SetReplyCode((first & 1) != 0 ? std::optional<uint8_t>(second)
-                                                    : std::nullopt);
-                break;
-        }
+        if (unit != nullptr)
+            Settings[setting](*unit, static_cast<uint8_t>(18 + first % 7), first, second);
     }
 
     static uint32_t ErrorOrNone(uint8_t choice) {
@@ -379,46 +375,40 @@ class TSession {
     }
 
     void TuneBus() {
-        const uint8_t setting = input.Choice() % 8;
-        const uint8_t first = input.Choice();
-        const uint8_t second = input.Choice();
+        using TBus = KL_VRXEmu::TEmulatedBus;
         static constexpr const char* EntryPoints[] = {
             "HidD_GetHidGuid",      "HidD_GetPreparsedData",      "HidD_FreePreparsedData",
             "HidP_GetCaps",         "HidD_GetSerialNumberString", "HidD_GetManufacturerString",
             "HidD_GetProductString"};
+        static constexpr void (*Settings[])(TBus&, uint8_t, uint8_t) = {
+            [](TBus& bus, uint8_t off, uint8_t) { bus.SetHidLibraryLoads((off & 1) == 0); },
+            [](TBus& bus, uint8_t entry, uint8_t off) {
+                bus.SetEntryPointPresent(EntryPoints[entry % std::size(EntryPoints)],
+                                         (off & 1) == 0);
+            },
+            [](TBus& bus, uint8_t error, uint8_t call) {
+                bus.SetClassDevsError(ErrorOrNone(error), call % 4);
+            },
+            [](TBus& bus, uint8_t error, uint8_t) { bus.SetEnumerationError(ErrorOrNone(error)); },
+            [](TBus& bus, uint8_t error, uint8_t call) {
+                bus.SetDetailError(call % 4, ErrorOrNone(error));
+            },
+            [](TBus& bus, uint8_t before, uint8_t) { bus.SetTick(0xFFFFFFFFu - before * 16u); },
+            [](TBus& bus, uint8_t latency, uint8_t) { bus.SetReportLatency(latency % 4); },
+            [](TBus&, uint8_t, uint8_t) {}};
         static constexpr uint16_t ProductIds[] = {0x0E32, 0x0E31, 0x0E58, 0x0E57};
-        switch (setting) {
-            case 0:
-                bus.SetHidLibraryLoads((first & 1) == 0);
-                break;
-            case 1:
-                bus.SetEntryPointPresent(EntryPoints[first % std::size(EntryPoints)],
-                                         (second & 1) == 0);
-                break;
-            case 2:
-                bus.SetClassDevsError(ErrorOrNone(first), second % 4);
-                break;
-            case 3:
-                bus.SetEnumerationError(ErrorOrNone(first));
-                break;
-            case 4:
-                bus.SetDetailError(second % 4, ErrorOrNone(first));
-                break;
-            case 5:
-                bus.SetTick(0xFFFFFFFFu - first * 16u);
-                break;
-            case 6:
-                bus.SetReportLatency(first % 4);
-                break;
-            case 7:
-                if (foreign++ < MaxUnits)
-                    bus.AttachForeign((first & 1) != 0 ? 0x3C5A : 0x046D,
-                                      ProductIds[second % std::size(ProductIds)]);
-                break;
-        }
+        const uint8_t setting = input.Choice() % 8;
+        const uint8_t first = input.Choice();
+        const uint8_t second = input.Choice();
+        Settings[setting](bus, first, second);
+        // A foreign interface that shows a unit's identifiers.
+        if (setting == 7 && foreign++ < MaxUnits)
+            bus.AttachForeign((first & 1) != 0 ? 0x3C5A : 0x046D,
+                              ProductIds[second % std::size(ProductIds)]);
     }
 
     KL_ISessionInput& input;
+    TDriveRoot root;
     KL_VRXEmu::TEmulatedBus bus;
     std::vector<uint32_t>* statuses;
     std::array<TSlot, Slots> slots;
@@ -432,8 +422,8 @@ class TSession {
     { #name, &TSession::Get, &KLSYS_IVRX::name, nullptr, statuses, min, max, nullptr }
 #define KL_SET(name, statuses, callback) \
     { #name, &TSession::Set, nullptr, &KLSYS_IVRX::name, statuses, 0, 0, callback }
-#define KL_RUN(name, run, statuses, callback) \
-    { name, &TSession::run, nullptr, nullptr, statuses, 0, 0, callback }
+#define KL_RUN(name, statuses, callback, ...) \
+    { name, __VA_ARGS__, nullptr, nullptr, statuses, 0, 0, callback }
 
 const TEntry TSession::Entries[33] = {
     KL_GET(GetPositionCount, CountStatuses, 3, 4),
@@ -449,26 +439,32 @@ const TEntry TSession::Entries[33] = {
     KL_SET(SetState18, SetStatuses, nullptr),
     KL_GET(GetPosition24, ReadStatuses, 0, 1),
     KL_SET(SetPosition24, SetStatuses, nullptr),
-    KL_RUN("GetLastErrorText", LastErrorText, {}, nullptr),
-    KL_RUN("delete", Destroy, {}, nullptr),
+    KL_RUN("GetLastErrorText", {}, nullptr, &TSession::LastErrorText),
+    KL_RUN("delete", {}, nullptr, &TSession::Destroy),
     KL_GET(GetModelFamily, AlwaysStatuses, 1, 2),
     KL_GET(GetPosition19Family2, ReadStatuses, 0, 1),
-    KL_GET(GetHostValue, AlwaysStatuses, 0, 0),
-    KL_SET(SetHostValue, OkOnly, nullptr),
+    KL_RUN("GetHostValue", AlwaysStatuses, nullptr,
+           &TSession::GetStored<uint32_t, &KL_IVRX2::GetHostValue, &TSlot::hostValue>),
+    KL_RUN("SetHostValue", OkOnly, nullptr,
+           &TSession::SetStored<uint32_t, &KL_IVRX2::SetHostValue, &TSlot::hostValue>),
     KL_GET(GetFixedValue, AlwaysStatuses, 30, 30),
-    KL_RUN("SetPosition20Callback", SetCallback, OkOnly, &TSlot::callback20),
-    KL_RUN("SetPosition21Callback", SetCallback, OkOnly, &TSlot::callback21),
-    KL_RUN("GetDeviceInfo", DeviceInfo, SetStatuses, nullptr),
+    KL_RUN("SetPosition20Callback", OkOnly, &TSlot::callback20, &TSession::SetCallback),
+    KL_RUN("SetPosition21Callback", OkOnly, &TSlot::callback21, &TSession::SetCallback),
+    KL_RUN("GetDeviceInfo", SetStatuses, nullptr, &TSession::DeviceInfo),
     // Four packed-decimal bytes whose nibbles go unchecked: at most 165 per
     // byte pair of digits.
     KL_GET(GetDeviceNumber, SetStatuses, 0, 166666665u),
-    KL_RUN("GetLogging", GetLogging, AlwaysStatuses, nullptr),
-    KL_RUN("SetLogging", SetLogging, OkOnly, nullptr),
-    KL_RUN("GetLogDumpFlag", GetLogDumpFlag, AlwaysStatuses, nullptr),
-    KL_RUN("SetLogDumpFlag", SetLogDumpFlag, OkOnly, nullptr),
-    KL_RUN("GetDeviceCount", GetDeviceCount, DeviceCountStatuses, nullptr),
-    KL_RUN("Open", Open, OpenStatuses, nullptr),
-    KL_RUN("Close", Close, OkOnly, nullptr),
+    KL_RUN("GetLogging", AlwaysStatuses, nullptr,
+           &TSession::GetStored<bool, &KL_IVRX2::GetLogging, &TSlot::logging>),
+    KL_RUN("SetLogging", OkOnly, nullptr,
+           &TSession::SetStored<bool, &KL_IVRX2::SetLogging, &TSlot::logging>),
+    KL_RUN("GetLogDumpFlag", AlwaysStatuses, nullptr,
+           &TSession::GetStored<uint8_t, &KL_IVRX2::GetLogDumpFlag, &TSlot::dumpFlag>),
+    KL_RUN("SetLogDumpFlag", OkOnly, nullptr,
+           &TSession::SetStored<uint8_t, &KL_IVRX2::SetLogDumpFlag, &TSlot::dumpFlag>),
+    KL_RUN("GetDeviceCount", DeviceCountStatuses, nullptr, &TSession::GetDeviceCount),
+    KL_RUN("Open", OpenStatuses, nullptr, &TSession::Open),
+    KL_RUN("Close", OkOnly, nullptr, &TSession::Close),
     KL_GET(GetPosition19, ReadStatuses, 0, 1),
     KL_SET(SetPosition19, SetStatuses, nullptr),
 };
@@ -487,9 +483,8 @@ uint8_t EntryChoice(const char* name) {
     std::abort();
 }
 
-void RunSession(KL_ISessionInput& input, const std::string& logDirectory,
-                std::vector<uint32_t>* statuses) {
-    TSession(input, logDirectory, statuses).Run();
+void RunSession(KL_ISessionInput& input, std::vector<uint32_t>* statuses) {
+    TSession(input, statuses).Run();
 }
 
 }  // namespace KL_VRXFuzz

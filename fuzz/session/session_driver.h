@@ -31,7 +31,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "session/session_input.h"
@@ -53,9 +52,8 @@ enum TStep : uint8_t {
 // "delete" is the destructor).
 uint8_t EntryChoice(const char* name);
 
-// Runs one session over input; logDirectory is "C:\" (created by the
-// caller). statuses, when given, collects the status of every call in order.
-void RunSession(KL_ISessionInput& input, const std::string& logDirectory,
-                std::vector<uint32_t>* statuses = nullptr);
+// Runs one session over input, its "C:\" a fresh directory under /tmp.
+// statuses, when given, collects the status of every call in order.
+void RunSession(KL_ISessionInput& input, std::vector<uint32_t>* statuses = nullptr);
 
 }  // namespace KL_VRXFuzz

@@ -7,15 +7,6 @@ namespace KL_VRXFuzz {
 using KL_VRXEmu::TReadOutcome;
 using KL_VRXEmu::TWriteOutcome;
 
-namespace {
-
-enum TReadKind : uint8_t { AsQueued, Spelt, OneByteChanged, Late, Lost, Failed, Resized, Repeated };
-enum TWriteKind : uint8_t { Delivered, WriteFailed, CountChanged, WriteLost };
-
-constexpr uint8_t LongLength = 255;
-
-}  // namespace
-
 TWriteOutcome TFuzzInput::OnWrite(const std::vector<uint8_t>& /*report*/) {
     TWriteOutcome outcome;
     switch (Choice() % 4) {
@@ -71,39 +62,6 @@ TReadOutcome TFuzzInput::OnRead(const std::vector<uint8_t>* queuedReply, uint32_
             outcome.bytes.resize(Choice(), 0);
             break;
     }
-    return outcome;
-}
-
-uint8_t TRecordingInput::Choice() {
-    if (next >= plan.size())
-        return 0;
-    recorded.push_back(plan[next]);
-    return plan[next++];
-}
-
-TWriteOutcome TRecordingInput::OnWrite(const std::vector<uint8_t>& /*report*/) {
-    if (!AtEnd())
-        recorded.push_back(Delivered);
-    return TWriteOutcome{};
-}
-
-TReadOutcome TRecordingInput::OnRead(const std::vector<uint8_t>* queuedReply,
-                                     uint32_t /*bufferSize*/) {
-    TReadOutcome outcome;
-    if (queuedReply != nullptr)
-        outcome.bytes = *queuedReply;
-    if (AtEnd())
-        return outcome;
-    const size_t length = outcome.bytes.size();
-    recorded.push_back(spellReplies ? Spelt : AsQueued);
-    if (!spellReplies)
-        return outcome;
-    recorded.push_back(static_cast<uint8_t>(std::min<size_t>(length, LongLength)));
-    if (length >= LongLength) {
-        recorded.push_back(static_cast<uint8_t>(length & 0xFF));
-        recorded.push_back(static_cast<uint8_t>(length >> 8));
-    }
-    recorded.insert(recorded.end(), outcome.bytes.begin(), outcome.bytes.end());
     return outcome;
 }
 

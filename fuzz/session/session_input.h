@@ -41,6 +41,11 @@ namespace KL_VRXFuzz {
 // with the highest bit set.
 inline constexpr uint32_t ErrorCodes[] = {1167, 31, 995, 6, 87, 5, 0xFFFFFFFFu, 0x80070057u};
 
+enum TReadKind : uint8_t { AsQueued, Spelt, OneByteChanged, Late, Lost, Failed, Resized, Repeated };
+enum TWriteKind : uint8_t { Delivered, WriteFailed, CountChanged, WriteLost };
+// A spelt reply's length that a two-byte length follows.
+inline constexpr uint8_t LongLength = 255;
+
 // Every unit's link answers to the session's input.
 class KL_ISessionInput : public KL_VRXEmu::KL_IReplySource {
   public:
@@ -67,30 +72,6 @@ class TFuzzInput final : public KL_ISessionInput {
     const uint8_t* data;
     size_t size;
     size_t position = 0;
-};
-
-// Writes the input that replays a planned session: the plan's choices as
-// they are asked for, and each report as it really went, every reply spelt
-// out byte for byte (or left to the firmware). Past the plan it records
-// nothing, as the replay then runs on the input's defaults.
-class TRecordingInput final : public KL_ISessionInput {
-  public:
-    TRecordingInput(std::vector<uint8_t> plan, bool spellReplies)
-        : plan(std::move(plan)), spellReplies(spellReplies) {}
-
-    bool AtEnd() const override { return next >= plan.size(); }
-    uint8_t Choice() override;
-    KL_VRXEmu::TWriteOutcome OnWrite(const std::vector<uint8_t>& report) override;
-    KL_VRXEmu::TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply,
-                                   uint32_t bufferSize) override;
-
-    const std::vector<uint8_t>& Recorded() const { return recorded; }
-
-  private:
-    std::vector<uint8_t> plan;
-    bool spellReplies;
-    size_t next = 0;
-    std::vector<uint8_t> recorded;
 };
 
 }  // namespace KL_VRXFuzz
