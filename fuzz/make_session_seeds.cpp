@@ -8,6 +8,7 @@
 //   make_session_seeds <corpus directory>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -24,42 +25,22 @@ using TBytes = std::vector<uint8_t>;
 TBytes Attach(uint8_t family, bool otherLaunchMode = false, uint8_t lengths = 0) {
     return {AttachUnit, static_cast<uint8_t>(family - 1), !otherLaunchMode, lengths, lengths};
 }
-TBytes Count() {
-    return {CountUnits, 0};
-}
 TBytes New(uint8_t slot, int hostIndex) {
     return {Create, slot, static_cast<uint8_t>(hostIndex + 1), 0};
 }
-TBytes Remove(uint8_t slot) {
-    return {Delete, slot};
-}
-TBytes Tune(uint8_t setting, uint8_t first, uint8_t second) {
-    return {TuneUnit, 0, setting, first, second};
-}
-// An entry's arguments: 0 is a real pointer, value 0, the callback, flag off.
-TBytes Call(uint8_t slot, const char* entry, uint8_t first = 0, uint8_t second = 0) {
+// An entry's arguments: 0 is a real pointer, value 0, the callback, flag off;
+// Open's index 2 is host index 1.
+TBytes Call(const char* entry, uint8_t first = 0, uint8_t second = 0, uint8_t slot = 0) {
     return {Operation, slot, EntryChoice(entry), first, second};
 }
-TBytes Open(uint8_t slot, int index, uint8_t startAction) {
-    return Call(slot, "Open", static_cast<uint8_t>(index + 1), startAction);
-}
 // Every read of the unit's elements and data.
-TBytes EveryRead(uint8_t slot) {
+TBytes EveryRead() {
     TBytes bytes;
-    for (const char* entry :
-         {"GetPositionCount", "GetPosition21", "GetPosition20", "GetPosition22", "GetPosition23",
-          "GetPosition24", "GetPosition19Family2", "GetPosition19", "GetDeviceInfo",
-          "GetDeviceNumber", "GetModelFamily", "GetFixedValue", "GetHostValue", "GetLogging",
-          "GetLogDumpFlag", "GetLastErrorText"}) {
-        const TBytes call = Call(slot, entry);
-        bytes.insert(bytes.end(), call.begin(), call.end());
-    }
+    for (uint8_t entry = 0; entry < Entries; ++entry)
+        if (std::strncmp(EntryName(entry), "Get", 3) == 0)
+            bytes.insert(bytes.end(), {Operation, 0, entry, 0, 0});
     return bytes;
 }
-
-// The first choice of a session: whether "C:\\" is missing.
-const TBytes LogDirectory = {0};
-const TBytes NoLogDirectory = {1};
 
 // Writes the input that replays a planned session: the plan's choices as
 // they are asked for, and each report as it really went, every reply spelt
@@ -86,11 +67,9 @@ class TRecordingInput final : public KL_ISessionInput {
         recorded.push_back(spell ? Spelt : AsQueued);
         if (!spell)
             return outcome;
-        recorded.push_back(static_cast<uint8_t>(std::min<size_t>(length, LongLength)));
-        if (length >= LongLength) {
-            recorded.push_back(static_cast<uint8_t>(length & 0xFF));
-            recorded.push_back(static_cast<uint8_t>(length >> 8));
-        }
+        const uint8_t longLength[] = {LongLength, static_cast<uint8_t>(length & 0xFF),
+                                      static_cast<uint8_t>(length >> 8)};
+        recorded.insert(recorded.end(), std::begin(longLength), std::end(longLength));
         recorded.insert(recorded.end(), outcome.bytes.begin(), outcome.bytes.end());
         return outcome;
     }
@@ -105,6 +84,8 @@ struct TSeed {
     const char* name;
     std::vector<TBytes> steps;
     bool spellReplies = true;
+    // The first choice of the session: "C:\\" is missing.
+    bool noLogDirectory = false;
 };
 
 // TuneUnit's settings and report-length choices used below.
@@ -114,42 +95,42 @@ constexpr uint8_t Length64 = 1, Length3 = 2;
 std::vector<TSeed> Seeds() {
     std::vector<TSeed> seeds = {
         {"family2_unit",
-         {LogDirectory, Attach(2), New(0, 1), Call(0, "SetPosition21Callback"),
-          Call(0, "SetPosition20Callback"), EveryRead(0), Call(0, "SetPosition21", 2),
-          Call(0, "SetPosition20", 3), Call(0, "SetPosition22", 1), Call(0, "SetState224", 1),
-          Call(0, "SetState18", 1), Call(0, "SetState18", 0), Call(0, "Close", 1), Open(0, 1, 0),
-          Call(0, "GetDeviceCount")}},
+         {Attach(2), New(0, 1), Call("SetPosition21Callback"), Call("SetPosition20Callback"),
+          EveryRead(), Call("SetPosition21", 2), Call("SetPosition20", 3), Call("SetPosition22", 1),
+          Call("SetState224", 1), Call("SetState18", 1), Call("SetState18", 0), Call("Close", 1),
+          Call("Open", 2, 0), Call("GetDeviceCount")}},
         {"family1_unit",
-         {LogDirectory, Attach(1), New(0, 1), EveryRead(0), Call(0, "SetPosition21", 1),
-          Call(0, "SetPosition20", 0), Call(0, "SetPosition23", 1), Call(0, "SetPosition24", 0),
-          Call(0, "SetPosition19", 0), Call(0, "GetPosition19")}},
+         {Attach(1), New(0, 1), EveryRead(), Call("SetPosition21", 1), Call("SetPosition20", 0),
+          Call("SetPosition23", 1), Call("SetPosition24", 0), Call("SetPosition19", 0),
+          Call("GetPosition19")}},
         {"launch_mode_switch",
-         {LogDirectory, Attach(2, true), Attach(1), Count(), New(0, 2), Call(0, "GetPosition21"),
-          Call(0, "GetDeviceCount"), Open(0, 1, 1)}},
+         {Attach(2, true), Attach(1), TBytes{CountUnits, 0}, New(0, 2), Call("GetPosition21"),
+          Call("GetDeviceCount"), Call("Open", 2, 1)}},
         {"traffic_log",
-         {LogDirectory, Attach(2), New(0, 1), Call(0, "SetLogging", 1), Call(0, "GetPosition21"),
-          Call(0, "SetLogDumpFlag", 1), Call(0, "SetPosition22", 0), Call(0, "GetDeviceNumber"),
-          Call(0, "Close", 1), Open(0, 1, 2), Call(0, "SetLogging", 0), Call(0, "GetLogging")}},
+         {Attach(2), New(0, 1), Call("SetLogging", 1), Call("GetPosition21"),
+          Call("SetLogDumpFlag", 1), Call("SetPosition22", 0), Call("GetDeviceNumber"),
+          Call("Close", 1), Call("Open", 2, 2), Call("SetLogging", 0), Call("GetLogging")}},
         {"log_file_missing",
-         {NoLogDirectory, Attach(1), New(0, 1), Call(0, "SetLogging", 1), Call(0, "GetPosition22"),
-          Call(0, "SetLogging", 0), Call(0, "GetPosition22")}},
+         {Attach(1), New(0, 1), Call("SetLogging", 1), Call("GetPosition22"), Call("SetLogging", 0),
+          Call("GetPosition22")},
+         true,
+         true},
         {"two_units",
-         {LogDirectory, Attach(1), Attach(2, false, Length64), Count(), New(0, 1), New(1, 2),
-          Call(0, "GetPosition24"), Call(1, "GetPosition21"), Call(1, "SetPosition21", 3),
-          Call(0, "SetPosition21", 0), Open(1, 1, 1), Call(1, "Close", 0), Remove(0),
-          Call(1, "GetPosition20")}},
+         {Attach(1), Attach(2, false, Length64), TBytes{CountUnits, 0}, New(0, 1), New(1, 2),
+          Call("GetPosition24"), Call("GetPosition21", 0, 0, 1), Call("SetPosition21", 3, 0, 1),
+          Call("SetPosition21", 0), Call("Open", 2, 1, 1), Call("Close", 0, 0, 1),
+          TBytes{Delete, 0}, Call("GetPosition20", 0, 0, 1)}},
         {"simulated_unit",
-         {LogDirectory, New(0, 0), Call(0, "SetPosition21Callback"), EveryRead(0),
-          Call(0, "SetPosition21", 3), Call(0, "SetPosition19", 0), Call(0, "SetHostValue", 4),
-          Call(0, "GetHostValue"), Call(0, "delete")}},
+         {New(0, 0), Call("SetPosition21Callback"), EveryRead(), Call("SetPosition21", 3),
+          Call("SetPosition19", 0), Call("SetHostValue", 4), Call("GetHostValue"), Call("delete")}},
         {"slow_and_stuck_registers",
-         {LogDirectory, Attach(2), Tune(SetTransitionTime, 21 - 18, Transition400),
-          Tune(SetStuck, 22 - 18, 1), Tune(SetBlock, 25, 4), New(0, 1), Call(0, "SetPosition21", 1),
-          Call(0, "SetPosition22", 1), Call(0, "GetDeviceNumber")},
+         {Attach(2), TBytes{TuneUnit, 0, SetTransitionTime, 21 - 18, Transition400},
+          TBytes{TuneUnit, 0, SetStuck, 22 - 18, 1}, TBytes{TuneUnit, 0, SetBlock, 25, 4},
+          New(0, 1), Call("SetPosition21", 1), Call("SetPosition22", 1), Call("GetDeviceNumber")},
          false},
         {"short_reports",
-         {LogDirectory, Attach(2, false, Length3), New(0, 1), Call(0, "GetPosition21"),
-          Call(0, "GetDeviceInfo"), Call(0, "GetDeviceNumber")}},
+         {Attach(2, false, Length3), New(0, 1), Call("GetPosition21"), Call("GetDeviceInfo"),
+          Call("GetDeviceNumber")}},
     };
     seeds.push_back({"family2_unit_firmware", seeds.front().steps, false});
     return seeds;
@@ -171,7 +152,7 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     for (const TSeed& seed : Seeds()) {
-        TBytes plan;
+        TBytes plan = {seed.noLogDirectory};
         for (const TBytes& step : seed.steps)
             plan.insert(plan.end(), step.begin(), step.end());
         TRecordingInput recording(plan, seed.spellReplies);

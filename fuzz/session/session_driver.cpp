@@ -35,9 +35,6 @@ constexpr uint32_t MaxCount = 1 + 2 * MaxUnits;
 constexpr std::initializer_list<uint32_t> ReadStatuses = {0, 2, 5, 11, 512};
 constexpr std::initializer_list<uint32_t> SetStatuses = {0, 2, 5, 512};
 constexpr std::initializer_list<uint32_t> AlwaysStatuses = {0, 512};
-constexpr std::initializer_list<uint32_t> CountStatuses = {0, 2, 512};
-constexpr std::initializer_list<uint32_t> OpenStatuses = {0, 3, 10};
-constexpr std::initializer_list<uint32_t> DeviceCountStatuses = {0, 3, 512};
 constexpr std::initializer_list<uint32_t> OkOnly = {0};
 
 bool Documents(std::initializer_list<uint32_t> statuses, uint32_t status) {
@@ -149,7 +146,7 @@ class TSession {
         RequireText(GetLastVRXDLLError(), false, "GetLastVRXDLLError");
     }
 
-    static const TEntry Entries[33];
+    static const TEntry Entries[KL_VRXFuzz::Entries];
 
   private:
     // Choices 0 to 7 and 15 (mod 16) call an entry; 8 to 14 take the other steps.
@@ -418,67 +415,68 @@ class TSession {
 
 // Rows: a read with its statuses and range, a set with its statuses and
 // callback, or an entry with a run of its own.
-#define KL_GET(name, statuses, min, max) \
-    { #name, &TSession::Get, &KLSYS_IVRX::name, nullptr, statuses, min, max, nullptr }
+#define KL_GET(name, min, max, ...) \
+    { #name, &TSession::Get, &KLSYS_IVRX::name, nullptr, __VA_ARGS__, min, max, nullptr }
 #define KL_SET(name, statuses, callback) \
     { #name, &TSession::Set, nullptr, &KLSYS_IVRX::name, statuses, 0, 0, callback }
-#define KL_RUN(name, statuses, callback, ...) \
-    { name, __VA_ARGS__, nullptr, nullptr, statuses, 0, 0, callback }
+#define KL_RUN(name, run, callback, ...) \
+    { name, run, nullptr, nullptr, __VA_ARGS__, 0, 0, callback }
+// A value the host stores, and reads back: two rows.
+#define KL_STORED(T, field, get, set)                                               \
+    KL_RUN(#get, (&TSession::GetStored<T, &KL_IVRX2::get, &TSlot::field>), nullptr, \
+           AlwaysStatuses),                                                         \
+        KL_RUN(#set, (&TSession::SetStored<T, &KL_IVRX2::set, &TSlot::field>), nullptr, OkOnly)
 
-const TEntry TSession::Entries[33] = {
-    KL_GET(GetPositionCount, CountStatuses, 3, 4),
-    KL_GET(GetPosition21, ReadStatuses, 0, 4),
+const TEntry TSession::Entries[KL_VRXFuzz::Entries] = {
+    KL_GET(GetPositionCount, 3, 4, {0, 2, 512}),
+    KL_GET(GetPosition21, 0, 4, ReadStatuses),
     KL_SET(SetPosition21, SetStatuses, &TSlot::callback21),
-    KL_GET(GetPosition20, ReadStatuses, 0, 4),
+    KL_GET(GetPosition20, 0, 4, ReadStatuses),
     KL_SET(SetPosition20, SetStatuses, &TSlot::callback20),
-    KL_GET(GetPosition22, ReadStatuses, 0, 1),
+    KL_GET(GetPosition22, 0, 1, ReadStatuses),
     KL_SET(SetPosition22, SetStatuses, nullptr),
-    KL_GET(GetPosition23, ReadStatuses, 0, 1),
+    KL_GET(GetPosition23, 0, 1, ReadStatuses),
     KL_SET(SetPosition23, SetStatuses, nullptr),
     KL_SET(SetState224, SetStatuses, nullptr),
     KL_SET(SetState18, SetStatuses, nullptr),
-    KL_GET(GetPosition24, ReadStatuses, 0, 1),
+    KL_GET(GetPosition24, 0, 1, ReadStatuses),
     KL_SET(SetPosition24, SetStatuses, nullptr),
-    KL_RUN("GetLastErrorText", {}, nullptr, &TSession::LastErrorText),
-    KL_RUN("delete", {}, nullptr, &TSession::Destroy),
-    KL_GET(GetModelFamily, AlwaysStatuses, 1, 2),
-    KL_GET(GetPosition19Family2, ReadStatuses, 0, 1),
-    KL_RUN("GetHostValue", AlwaysStatuses, nullptr,
-           &TSession::GetStored<uint32_t, &KL_IVRX2::GetHostValue, &TSlot::hostValue>),
-    KL_RUN("SetHostValue", OkOnly, nullptr,
-           &TSession::SetStored<uint32_t, &KL_IVRX2::SetHostValue, &TSlot::hostValue>),
-    KL_GET(GetFixedValue, AlwaysStatuses, 30, 30),
-    KL_RUN("SetPosition20Callback", OkOnly, &TSlot::callback20, &TSession::SetCallback),
-    KL_RUN("SetPosition21Callback", OkOnly, &TSlot::callback21, &TSession::SetCallback),
-    KL_RUN("GetDeviceInfo", SetStatuses, nullptr, &TSession::DeviceInfo),
+    KL_RUN("GetLastErrorText", &TSession::LastErrorText, nullptr, {}),
+    KL_RUN("delete", &TSession::Destroy, nullptr, {}),
+    KL_GET(GetModelFamily, 1, 2, AlwaysStatuses),
+    KL_GET(GetPosition19Family2, 0, 1, ReadStatuses),
+    KL_STORED(uint32_t, hostValue, GetHostValue, SetHostValue),
+    KL_GET(GetFixedValue, 30, 30, AlwaysStatuses),
+    KL_RUN("SetPosition20Callback", &TSession::SetCallback, &TSlot::callback20, OkOnly),
+    KL_RUN("SetPosition21Callback", &TSession::SetCallback, &TSlot::callback21, OkOnly),
+    KL_RUN("GetDeviceInfo", &TSession::DeviceInfo, nullptr, SetStatuses),
     // Four packed-decimal bytes whose nibbles go unchecked: at most 165 per
     // byte pair of digits.
-    KL_GET(GetDeviceNumber, SetStatuses, 0, 166666665u),
-    KL_RUN("GetLogging", AlwaysStatuses, nullptr,
-           &TSession::GetStored<bool, &KL_IVRX2::GetLogging, &TSlot::logging>),
-    KL_RUN("SetLogging", OkOnly, nullptr,
-           &TSession::SetStored<bool, &KL_IVRX2::SetLogging, &TSlot::logging>),
-    KL_RUN("GetLogDumpFlag", AlwaysStatuses, nullptr,
-           &TSession::GetStored<uint8_t, &KL_IVRX2::GetLogDumpFlag, &TSlot::dumpFlag>),
-    KL_RUN("SetLogDumpFlag", OkOnly, nullptr,
-           &TSession::SetStored<uint8_t, &KL_IVRX2::SetLogDumpFlag, &TSlot::dumpFlag>),
-    KL_RUN("GetDeviceCount", DeviceCountStatuses, nullptr, &TSession::GetDeviceCount),
-    KL_RUN("Open", OpenStatuses, nullptr, &TSession::Open),
-    KL_RUN("Close", OkOnly, nullptr, &TSession::Close),
-    KL_GET(GetPosition19, ReadStatuses, 0, 1),
+    KL_GET(GetDeviceNumber, 0, 166666665u, SetStatuses),
+    KL_STORED(bool, logging, GetLogging, SetLogging),
+    KL_STORED(uint8_t, dumpFlag, GetLogDumpFlag, SetLogDumpFlag),
+    KL_RUN("GetDeviceCount", &TSession::GetDeviceCount, nullptr, {0, 3, 512}),
+    KL_RUN("Open", &TSession::Open, nullptr, {0, 3, 10}),
+    KL_RUN("Close", &TSession::Close, nullptr, OkOnly),
+    KL_GET(GetPosition19, 0, 1, ReadStatuses),
     KL_SET(SetPosition19, SetStatuses, nullptr),
 };
 
 #undef KL_GET
 #undef KL_SET
 #undef KL_RUN
+#undef KL_STORED
 
 }  // namespace
 
+const char* EntryName(uint8_t choice) {
+    return TSession::Entries[choice % Entries].name;
+}
+
 uint8_t EntryChoice(const char* name) {
-    for (size_t i = 0; i < std::size(TSession::Entries); ++i)
-        if (std::strcmp(TSession::Entries[i].name, name) == 0)
-            return static_cast<uint8_t>(i);
+    for (uint8_t choice = 0; choice < Entries; ++choice)
+        if (std::strcmp(EntryName(choice), name) == 0)
+            return choice;
     std::fprintf(stderr, "no entry %s\n", name);
     std::abort();
 }

@@ -48,8 +48,10 @@ enum TStep : uint8_t {
     TuneBus
 };
 
-// The choice that calls the entry named (its place in the virtual table;
-// "delete" is the destructor).
+// The entries' names by their choices (their places in the virtual table;
+// "delete" is the destructor), and the choice of the entry named.
+inline constexpr uint8_t Entries = 33;
+const char* EntryName(uint8_t choice);
 uint8_t EntryChoice(const char* name);
 
 // Runs one session over input, its "C:\" a fresh directory under /tmp.
