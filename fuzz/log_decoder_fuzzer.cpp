@@ -3,6 +3,7 @@
 // up, and with output that is printable ASCII, one line per entry.
 #include <cstdint>
 #include <cstdlib>
+#include <numeric>
 #include <string_view>
 
 #include "log_report.h"
@@ -46,10 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const TLogSummary summary = Summarize(log, entries);
     Check(summary.exchanges == exchanges);
-    size_t byOutcome = 0;
-    for (size_t count : summary.outcomes)
-        byOutcome += count;
-    Check(byOutcome == exchanges);
+    Check(std::accumulate(summary.outcomes.begin(), summary.outcomes.end(), size_t{0}) ==
+          exchanges);
     size_t byCommand = 0;
     for (const TCommandSummary& command : summary.commands) {
         byCommand += command.exchanges;

@@ -1,13 +1,13 @@
 #include "session/session_driver.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <initializer_list>
 #include <optional>
 #include <type_traits>
@@ -106,10 +106,7 @@ struct TSlot {
 class TDriveRoot {
   public:
     TDriveRoot() { Require(mkdtemp(path) != nullptr, "mkdtemp"); }
-    ~TDriveRoot() {
-        unlink((std::string(path) + "/VRXHIDLog.log").c_str());
-        rmdir(path);
-    }
+    ~TDriveRoot() { std::filesystem::remove_all(path); }
     char path[32] = "/tmp/kl_vrx_session.XXXXXX";
 };
 
@@ -130,40 +127,34 @@ struct TEntry {
 
 class TSession {
   public:
-    TSession(KL_ISessionInput& input, std::vector<uint32_t>* statuses)
-        : input(input), statuses(statuses) {
+    explicit TSession(KL_ISessionInput& input) : input(input) {
         const uint8_t flags = input.Choice();
         bus.SetDriveRoot(std::string(root.path) + ((flags & 1) != 0 ? "/missing" : ""));
     }
 
-    void Run() {
+    uint64_t Run() {
+        // Choices 0 to 7 and 15 (mod 16) call an entry; 8 to 14 take the other steps.
+        using S = TSession;
+        static constexpr void (TSession::*Steps[16])() = {
+            &S::Operation,  &S::Operation, &S::Operation,  &S::Operation,
+            &S::Operation,  &S::Operation, &S::Operation,  &S::Operation,
+            &S::CountUnits, &S::Create,    &S::DeleteSlot, &S::AttachUnit,
+            &S::DetachUnit, &S::TuneUnit,  &S::TuneBus,    &S::Operation};
         for (unsigned step = 0; step < MaxSteps && !input.AtEnd(); ++step)
-            Step(input.Choice() % 16u);
+            (this->*Steps[input.Choice() % 16u])();
         // Deleting parks every real unit still open: the same start-up and
         // parking a host's session ends with.
         for (TSlot& slot : slots)
             Delete(slot);
         RequireText(GetLastVRXDLLError(), false, "GetLastVRXDLLError");
+        return digest;
     }
 
     static const TEntry Entries[KL_VRXFuzz::Entries];
 
   private:
-    // Choices 0 to 7 and 15 (mod 16) call an entry; 8 to 14 take the other steps.
-    void Step(unsigned choice) {
-        static constexpr void (TSession::*Steps[])() = {
-            &TSession::CountUnits, &TSession::Create,     &TSession::DeleteSlot,
-            &TSession::AttachUnit, &TSession::DetachUnit, &TSession::TuneUnit,
-            &TSession::TuneBus};
-        if (choice < TStep::CountUnits || choice == 15)
-            Operation();
-        else
-            (this->*Steps[choice - TStep::CountUnits])();
-    }
-
     uint32_t Record(uint32_t status) {
-        if (statuses != nullptr)
-            statuses->push_back(status);
+        digest = digest * 1000003u + status + 1;
         return status;
     }
 
@@ -335,36 +326,35 @@ class TSession {
     }
 
     void TuneUnit() {
-        using TUnit = KL_VRXEmu::TEmulatedUnit;
-        static constexpr uint32_t Times[] = {0, 5, 400, 700, 3000, 6020, 25001, 1};
-        // Each setting with a register (18 + first % 7) and its two arguments.
-        static constexpr void (*Settings[])(TUnit&, uint8_t, uint8_t, uint8_t) = {
-            [](TUnit& unit, uint8_t reg, uint8_t, uint8_t value) { unit.SetRegister(reg, value); },
-            [](TUnit& unit, uint8_t reg, uint8_t, uint8_t time) {
-                unit.SetTransitionTime(reg, Times[time % std::size(Times)]);
-            },
-            [](TUnit& unit, uint8_t reg, uint8_t, uint8_t on) {
-                unit.SetStuck(reg, (on & 1) != 0);
-            },
-            [](TUnit& unit, uint8_t, uint8_t first, uint8_t second) {
-                unit.SetBlock((first & 1) != 0 ? 25 : 0, std::vector<uint8_t>(second % 6, first));
-            },
-            [](TUnit& unit, uint8_t, uint8_t first, uint8_t second) {
-                unit.SetReportLengths(ReportLength(first), ReportLength(second));
-            },
-            [](TUnit& unit, uint8_t, uint8_t on, uint8_t) { unit.SetGetCapsFails((on & 1) != 0); },
-            [](TUnit& unit, uint8_t, uint8_t on, uint8_t) {
-                unit.SetIgnoresLaunchModeSwitch((on & 1) != 0);
-            },
-            [](TUnit& unit, uint8_t, uint8_t first, uint8_t second) {
-                unit.SetReplyCode((first & 1) != 0 ? std::optional<uint8_t>(second) : std::nullopt);
-            }};
-        TUnit* unit = PickUnit();
+        static constexpr uint32_t TransitionTimes[] = {0, 5, 400, 700, 3000, 6020, 25001, 1};
+        KL_VRXEmu::TEmulatedUnit* unit = PickUnit();
         const uint8_t setting = input.Choice() % 8;
         const uint8_t first = input.Choice();
         const uint8_t second = input.Choice();
-        if (unit != nullptr)
-            Settings[setting](*unit, static_cast<uint8_t>(18 + first % 7), first, second);
+        const auto reg = static_cast<uint8_t>(18 + first % 7);
+        if (unit == nullptr)
+            return;
+        switch (setting) {
+            case 0:
+                return unit->SetRegister(reg, second);
+            case 1:
+                return unit->SetTransitionTime(
+                    reg, TransitionTimes[second % std::size(TransitionTimes)]);
+            case 2:
+                return unit->SetStuck(reg, (second & 1) != 0);
+            case 3:
+                return unit->SetBlock((first & 1) != 0 ? 25 : 0,
+                                      std::vector<uint8_t>(second % 6, first));
+            case 4:
+                return unit->SetReportLengths(ReportLength(first), ReportLength(second));
+            case 5:
+                return unit->SetGetCapsFails((first & 1) != 0);
+            case 6:
+                return unit->SetIgnoresLaunchModeSwitch((first & 1) != 0);
+            default:
+                return unit->SetReplyCode((first & 1) != 0 ? std::optional<uint8_t>(second)
+                                                           : std::nullopt);
+        }
     }
 
     static uint32_t ErrorOrNone(uint8_t choice) {
@@ -372,42 +362,42 @@ class TSession {
     }
 
     void TuneBus() {
-        using TBus = KL_VRXEmu::TEmulatedBus;
         static constexpr const char* EntryPoints[] = {
             "HidD_GetHidGuid",      "HidD_GetPreparsedData",      "HidD_FreePreparsedData",
             "HidP_GetCaps",         "HidD_GetSerialNumberString", "HidD_GetManufacturerString",
             "HidD_GetProductString"};
-        static constexpr void (*Settings[])(TBus&, uint8_t, uint8_t) = {
-            [](TBus& bus, uint8_t off, uint8_t) { bus.SetHidLibraryLoads((off & 1) == 0); },
-            [](TBus& bus, uint8_t entry, uint8_t off) {
-                bus.SetEntryPointPresent(EntryPoints[entry % std::size(EntryPoints)],
-                                         (off & 1) == 0);
-            },
-            [](TBus& bus, uint8_t error, uint8_t call) {
-                bus.SetClassDevsError(ErrorOrNone(error), call % 4);
-            },
-            [](TBus& bus, uint8_t error, uint8_t) { bus.SetEnumerationError(ErrorOrNone(error)); },
-            [](TBus& bus, uint8_t error, uint8_t call) {
-                bus.SetDetailError(call % 4, ErrorOrNone(error));
-            },
-            [](TBus& bus, uint8_t before, uint8_t) { bus.SetTick(0xFFFFFFFFu - before * 16u); },
-            [](TBus& bus, uint8_t latency, uint8_t) { bus.SetReportLatency(latency % 4); },
-            [](TBus&, uint8_t, uint8_t) {}};
         static constexpr uint16_t ProductIds[] = {0x0E32, 0x0E31, 0x0E58, 0x0E57};
         const uint8_t setting = input.Choice() % 8;
         const uint8_t first = input.Choice();
         const uint8_t second = input.Choice();
-        Settings[setting](bus, first, second);
-        // A foreign interface that shows a unit's identifiers.
-        if (setting == 7 && foreign++ < MaxUnits)
-            bus.AttachForeign((first & 1) != 0 ? 0x3C5A : 0x046D,
-                              ProductIds[second % std::size(ProductIds)]);
+        switch (setting) {
+            case 0:
+                return bus.SetHidLibraryLoads((first & 1) == 0);
+            case 1:
+                return bus.SetEntryPointPresent(EntryPoints[first % std::size(EntryPoints)],
+                                                (second & 1) == 0);
+            case 2:
+                return bus.SetClassDevsError(ErrorOrNone(first), second % 4);
+            case 3:
+                return bus.SetEnumerationError(ErrorOrNone(first));
+            case 4:
+                return bus.SetDetailError(second % 4, ErrorOrNone(first));
+            case 5:
+                return bus.SetTick(0xFFFFFFFFu - first * 16u);
+            case 6:
+                return bus.SetReportLatency(first % 4);
+            default:
+                // A foreign interface that shows a unit's identifiers.
+                if (foreign++ < MaxUnits)
+                    bus.AttachForeign((first & 1) != 0 ? 0x3C5A : 0x046D,
+                                      ProductIds[second % std::size(ProductIds)]);
+        }
     }
 
     KL_ISessionInput& input;
     TDriveRoot root;
     KL_VRXEmu::TEmulatedBus bus;
-    std::vector<uint32_t>* statuses;
+    uint64_t digest = 0;
     std::array<TSlot, Slots> slots;
     std::vector<KL_VRXEmu::TEmulatedUnit*> units;
     unsigned foreign = 0;
@@ -481,8 +471,8 @@ uint8_t EntryChoice(const char* name) {
     std::abort();
 }
 
-void RunSession(KL_ISessionInput& input, std::vector<uint32_t>* statuses) {
-    TSession(input, statuses).Run();
+uint64_t RunSession(KL_ISessionInput& input) {
+    return TSession(input).Run();
 }
 
 }  // namespace KL_VRXFuzz

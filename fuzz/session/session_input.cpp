@@ -8,21 +8,17 @@ using KL_VRXEmu::TReadOutcome;
 using KL_VRXEmu::TWriteOutcome;
 
 TWriteOutcome TFuzzInput::OnWrite(const std::vector<uint8_t>& /*report*/) {
-    TWriteOutcome outcome;
+    // A braced list is read left to right.
     switch (Choice() % 4) {
         case WriteFailed:
-            outcome.error = Error();
-            outcome.bytesWritten = Choice();
-            outcome.delivered = false;
-            break;
+            return {Error(), Choice(), false};
         case CountChanged:
-            outcome.bytesWritten = Choice();
-            break;
+            return {0, Choice(), true};
         case WriteLost:
-            outcome.delivered = false;
-            break;
+            return {0, std::nullopt, false};
+        default:
+            return {};
     }
-    return outcome;
 }
 
 TReadOutcome TFuzzInput::OnRead(const std::vector<uint8_t>* queuedReply, uint32_t bufferSize) {
@@ -32,11 +28,8 @@ TReadOutcome TFuzzInput::OnRead(const std::vector<uint8_t>* queuedReply, uint32_
         outcome.bytes = *queuedReply;
     switch (kind) {
         case Spelt: {
-            size_t length = Choice();
-            if (length == LongLength) {
-                const uint8_t low = Choice();
-                length = static_cast<size_t>(low | Choice() << 8);
-            }
+            const uint8_t low = Choice();
+            const auto length = static_cast<size_t>(low | Choice() << 8);
             // What does not fit the buffer is never delivered: no need to read it.
             outcome.bytes.resize(std::min<size_t>(length, bufferSize));
             for (uint8_t& byte : outcome.bytes)

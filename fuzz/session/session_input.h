@@ -11,7 +11,7 @@
 //
 //   read:  kind % 8
 //          0  the reply the firmware queued (none queued: nothing)
-//          1  n, then n bytes (n = 255: a two-byte little-endian n follows)
+//          1  n (two bytes, little-endian), then n bytes
 //          2  the queued reply with byte (i % its size) set to v: i, v
 //          3  nothing now; the queued reply stays queued (it comes late)
 //          4  nothing, and the queued reply is lost
@@ -43,8 +43,6 @@ inline constexpr uint32_t ErrorCodes[] = {1167, 31, 995, 6, 87, 5, 0xFFFFFFFFu, 
 
 enum TReadKind : uint8_t { AsQueued, Spelt, OneByteChanged, Late, Lost, Failed, Resized, Repeated };
 enum TWriteKind : uint8_t { Delivered, WriteFailed, CountChanged, WriteLost };
-// A spelt reply's length that a two-byte length follows.
-inline constexpr uint8_t LongLength = 255;
 
 // Every unit's link answers to the session's input.
 class KL_ISessionInput : public KL_VRXEmu::KL_IReplySource {
