@@ -61,16 +61,14 @@ class TRecordingInput final : public KL_ISessionInput {
         KL_VRXEmu::TReadOutcome outcome;
         if (queuedReply != nullptr)
             outcome.bytes = *queuedReply;
-        if (AtEnd())
-            return outcome;
-        const size_t length = outcome.bytes.size();
-        recorded.push_back(spell ? Spelt : AsQueued);
-        if (!spell)
-            return outcome;
-        const uint8_t lengthBytes[] = {static_cast<uint8_t>(length & 0xFF),
-                                       static_cast<uint8_t>(length >> 8)};
-        recorded.insert(recorded.end(), std::begin(lengthBytes), std::end(lengthBytes));
-        recorded.insert(recorded.end(), outcome.bytes.begin(), outcome.bytes.end());
+        if (!AtEnd())
+            recorded.push_back(spell ? Spelt : AsQueued);
+        if (!AtEnd() && spell) {
+            const size_t length = outcome.bytes.size();
+            recorded.insert(recorded.end(), {static_cast<uint8_t>(length & 0xFF),
+                                             static_cast<uint8_t>(length >> 8)});
+            recorded.insert(recorded.end(), outcome.bytes.begin(), outcome.bytes.end());
+        }
         return outcome;
     }
 
@@ -93,10 +91,11 @@ constexpr uint8_t Length64 = 1;
 std::vector<TSeed> Seeds() {
     std::vector<TSeed> seeds = {
         {"family2_unit",
-         {Attach(2), New(0, 1), Call("SetPosition21Callback"), Call("SetPosition20Callback"),
-          EveryRead(), Call("SetPosition21", 2), Call("SetPosition20", 3), Call("SetPosition22", 1),
+         {Attach(2), New(0, 1), Call("SetLogging", 1), Call("SetLogDumpFlag", 1),
+          Call("SetPosition21Callback"), Call("SetPosition20Callback"), EveryRead(),
+          Call("SetPosition21", 2), Call("SetPosition20", 3), Call("SetPosition22", 1),
           Call("SetState224", 1), Call("SetState18", 1), Call("SetState18", 0), Call("Close", 1),
-          Call("Open", 2, 0), Call("GetDeviceCount")}},
+          Call("Open", 2, 0), Call("SetLogging", 0), Call("Close", 1), Call("Open", 2, 2)}},
         {"family1_unit",
          {Attach(1), New(0, 1), EveryRead(), Call("SetPosition21", 1), Call("SetPosition20", 0),
           Call("SetPosition23", 1), Call("SetPosition24", 0), Call("SetPosition19", 0),
@@ -104,10 +103,6 @@ std::vector<TSeed> Seeds() {
         {"launch_mode_switch",
          {Attach(2, true), Attach(1), TBytes{CountUnits, 0}, New(0, 2), Call("GetPosition21"),
           Call("GetDeviceCount"), Call("Open", 2, 1)}},
-        {"traffic_log",
-         {Attach(2), New(0, 1), Call("SetLogging", 1), Call("GetPosition21"),
-          Call("SetLogDumpFlag", 1), Call("SetPosition22", 0), Call("GetDeviceNumber"),
-          Call("Close", 1), Call("Open", 2, 2), Call("SetLogging", 0), Call("GetLogging")}},
         {"two_units",
          {Attach(1), Attach(2, false, Length64), TBytes{CountUnits, 0}, New(0, 1), New(1, 2),
           Call("GetPosition24"), Call("GetPosition21", 0, 0, 1), Call("SetPosition21", 3, 0, 1),

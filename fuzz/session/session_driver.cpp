@@ -84,8 +84,7 @@ uint16_t ReportLength(uint8_t choice) {
 }
 
 // Counts the library's calls of one host callback.
-class TCallback final : public KL_VRXSDK::KL_IVRXCallback {
-  public:
+struct TCallback final : KL_VRXSDK::KL_IVRXCallback {
     void OnChanged() override { ++calls; }
     unsigned calls = 0;
     bool registered = false;
