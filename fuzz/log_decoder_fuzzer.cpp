@@ -1,6 +1,7 @@
 // Any bytes given to `vrxctl log` must decode without a crash, without
 // losing or double-counting a line or a record, with a summary that adds
 // up, and with output that is printable ASCII, one line per entry.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <numeric>
@@ -18,8 +19,7 @@ void Check(bool condition) {
 }
 
 void CheckPrintableLine(const std::string& text) {
-    for (unsigned char c : text)
-        Check(c >= 0x20 && c < 0x7F);
+    Check(std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; }));
 }
 
 }  // namespace

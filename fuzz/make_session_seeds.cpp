@@ -6,7 +6,6 @@
 // give the same statuses.
 //
 //   make_session_seeds <corpus directory>
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -108,9 +107,6 @@ std::vector<TSeed> Seeds() {
           Call("GetPosition24"), Call("GetPosition21", 0, 0, 1), Call("SetPosition21", 3, 0, 1),
           Call("SetPosition21", 0), Call("Open", 2, 1, 1), Call("Close", 0, 0, 1),
           TBytes{Delete, 0}, Call("GetPosition20", 0, 0, 1)}},
-        {"simulated_unit",
-         {New(0, 0), Call("SetPosition21Callback"), EveryRead(), Call("SetPosition21", 3),
-          Call("SetPosition19", 0), Call("SetHostValue", 4), Call("GetHostValue"), Call("delete")}},
         {"slow_and_stuck_registers",
          {Attach(2), TBytes{TuneUnit, 0, SetTransitionTime, 21 - 18, Transition400},
           TBytes{TuneUnit, 0, SetStuck, 22 - 18, 1}, TBytes{TuneUnit, 0, SetBlock, 25, 4},
@@ -128,7 +124,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s <corpus directory>\n", argv[0]);
         return 2;
     }
-    int failures = 0;
     for (const TSeed& seed : Seeds()) {
         TBytes plan = {0};  // The first choice: "C:\\" is there.
         for (const TBytes& step : seed.steps)
@@ -139,13 +134,12 @@ int main(int argc, char** argv) {
         TFuzzInput replay(bytes.data(), bytes.size());
         if (RunSession(replay) != statuses) {
             std::fprintf(stderr, "%s: the replay's statuses differ from the plan's\n", seed.name);
-            ++failures;
-            continue;
+            return 1;
         }
         std::ofstream(std::string(argv[1]) + "/" + seed.name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
         std::printf("%-26s %5zu bytes\n", seed.name, bytes.size());
     }
-    return failures == 0 ? 0 : 1;
+    return 0;
 }

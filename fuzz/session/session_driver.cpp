@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <optional>
 #include <type_traits>
+#include <utility>
 
 #include "KL_VRX/KL_VRX.h"
 
@@ -164,7 +165,6 @@ class TSession {
         uint32_t count = Untouched;
         const uint32_t status = Record(GetVRXDeviceCount(null ? nullptr : &count));
         Require(Documents({0, 5, 513}, status), "GetVRXDeviceCount", status);
-        Require(status != 513 || null, "GetVRXDeviceCount: 513 without a null pointer");
         Require(status == 0 ? count >= 1 && count <= MaxCount : count == Untouched,
                 "GetVRXDeviceCount: count", status, count);
         RequireText(GetLastVRXDLLError(), status != 0, "GetVRXDeviceCount");
@@ -181,14 +181,12 @@ class TSession {
         if (slot.vrx == nullptr)
             return RequireText(GetLastVRXDLLError(), true, "CreateVRX");
         Require(GetVRX2(slot.vrx) == Sys(slot), "GetVRX2");
-        Require(slot.vrx->GetLastErrorText()[0] == '\0', "CreateVRX: a new controller's text");
     }
 
     void DeleteSlot() { Delete(slots[input.Choice() % Slots]); }
 
     void Delete(TSlot& slot) {
-        Require(Record(DeleteVRX(slot.vrx)) == 0, "DeleteVRX");
-        slot.vrx = nullptr;
+        Require(Record(DeleteVRX(std::exchange(slot.vrx, nullptr))) == 0, "DeleteVRX");
     }
 
     // ---- The 33 entries --------------------------------------------------------------------
@@ -244,8 +242,7 @@ class TSession {
     }
 
     void Destroy(TSlot& slot, const TEntry&, uint8_t, uint8_t) {
-        delete slot.vrx;
-        slot.vrx = nullptr;
+        delete std::exchange(slot.vrx, nullptr);
     }
 
     void SetCallback(TSlot& slot, const TEntry& entry, uint8_t null, uint8_t) {
@@ -356,11 +353,10 @@ class TSession {
         }
     }
 
-    static uint32_t ErrorOrNone(uint8_t choice) {
-        return choice == 0 ? 0 : ErrorCodes[choice % std::size(ErrorCodes)];
-    }
-
     void TuneBus() {
+        const auto ErrorOrNone = [](uint8_t choice) {
+            return choice == 0 ? 0 : ErrorCodes[choice % std::size(ErrorCodes)];
+        };
         static constexpr const char* EntryPoints[] = {
             "HidD_GetHidGuid",      "HidD_GetPreparsedData",      "HidD_FreePreparsedData",
             "HidP_GetCaps",         "HidD_GetSerialNumberString", "HidD_GetManufacturerString",
