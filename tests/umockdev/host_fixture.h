@@ -8,9 +8,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "KL_VRX/KL_VRX.h"
+#include "support/row_name.h"
 #include "umockdev/hidraw_testbed.h"
 #include "umockdev/virtual_time_os.h"
 
@@ -20,15 +20,6 @@ struct TDeleteVRX {
     void operator()(KL_VRXSDK::KL_IVRX* vrx) const { EXPECT_EQ(DeleteVRX(vrx), 0u); }
 };
 using TVRX = std::unique_ptr<KL_VRXSDK::KL_IVRX, TDeleteVRX>;
-
-// A command message as the unit receives it: report ID 0, the code, the
-// value, zeros to the unit's output report length.
-inline std::vector<uint8_t> Message(const TFakeUnit& unit, uint8_t code, uint8_t value = 0) {
-    std::vector<uint8_t> report(unit.OutputLength(), 0);
-    report[1] = code;
-    report[2] = value;
-    return report;
-}
 
 class HidrawHost : public ::testing::Test {
   protected:
@@ -47,10 +38,17 @@ class HidrawHost : public ::testing::Test {
     static KL_VRXSDK::KLSYS_IVRX& Sys(const TVRX& vrx) {
         return dynamic_cast<KL_VRXSDK::KLSYS_IVRX&>(*vrx);
     }
+    static unsigned Opens(TFakeUnit& unit) {
+        return unit.With([](TUnitState& s) { return s.opens; });
+    }
 
     TVirtualClock clock;
     THidrawTestbed bed{clock};
     TVirtualTimeOs os{clock};
 };
+
+// A parameterised host test over rows of TRow.
+template <typename TRow>
+class HidrawHostP : public HidrawHost, public ::testing::WithParamInterface<TRow> {};
 
 }  // namespace KL_VRXTest

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "os/linux/linux_os.h"
+#include "state/library_state.h"
 #include "support/forwarding_os.h"
 
 namespace KL_VRXTest {
@@ -29,17 +30,28 @@ class TVirtualClock {
 // While it lives, the library's OS. Constructing and destroying it each put
 // the library's process-wide state back to its load-time values, so every
 // test starts from a freshly loaded library and no binding outlives it.
+// Report reads only look (a slice of 0): a fake unit queues its reply
+// before the write that asked for it returns, and a silent unit's reply
+// time-out then passes on the virtual clock, 5 ms per empty read.
 class TVirtualTimeOs final : public TForwardingOs {
   public:
-    explicit TVirtualTimeOs(TVirtualClock& clock);
-    ~TVirtualTimeOs() override;
+    explicit TVirtualTimeOs(TVirtualClock& clock)
+        : TForwardingOs(real), clock(clock), real("/sys", "/dev", 0) {
+        KL_VRXState::ResetLibraryState();
+        KL_VRXOS::SetActiveOs(this);
+    }
+    // Unbinds through this object while it is still the active OS.
+    ~TVirtualTimeOs() override {
+        KL_VRXState::ResetLibraryState();
+        KL_VRXOS::SetActiveOs(nullptr);
+    }
     TVirtualTimeOs(const TVirtualTimeOs&) = delete;
     TVirtualTimeOs& operator=(const TVirtualTimeOs&) = delete;
 
-    // The virtual ones: the tick count is the clock's milliseconds (wrapping
-    // at 32 bits); Sleep(n) returns at once and adds exactly n.
-    uint32_t GetTickCount() override;
-    void Sleep(uint32_t ms) override;
+    // The tick count is the clock's milliseconds (wrapping at 32 bits);
+    // Sleep(n) returns at once and adds exactly n.
+    uint32_t GetTickCount() override { return static_cast<uint32_t>(clock.Now()); }
+    void Sleep(uint32_t ms) override { clock.Advance(ms); }
 
   private:
     TVirtualClock& clock;
