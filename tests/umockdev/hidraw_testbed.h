@@ -17,6 +17,7 @@
 
 #include <umockdev.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -26,9 +27,19 @@
 #include <vector>
 
 #include "emulator/unit_firmware.h"
-#include "umockdev/virtual_time_os.h"
 
 namespace KL_VRXTest {
+
+// Milliseconds that only Sleep advances, shared by the host's OS layer and
+// the fake units' firmware (for their register transitions).
+class TVirtualClock {
+  public:
+    uint64_t Now() const { return now.load(); }
+    void Advance(uint32_t ms) { now.fetch_add(ms); }
+
+  private:
+    std::atomic<uint64_t> now{0};
+};
 
 class THidrawNode;
 using TReports = std::vector<std::vector<uint8_t>>;

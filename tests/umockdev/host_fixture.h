@@ -1,6 +1,11 @@
 // Host-level tests of the real Linux OS layer: the library, driven through
 // its public header only, on hidraw units that umockdev emulates, with time
 // on a virtual clock. The process runs under umockdev-wrapper.
+//
+// Every module, enumeration, device and file call goes to a TLinuxOs on the
+// machine's own /sys and /dev (which umockdev redirects to its testbed);
+// only GetTickCount and Sleep are virtual, so the library's 5 s launch-mode
+// pauses, 5 ms polls and 3 s reply time-outs cost no real time.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -10,11 +15,44 @@
 #include <memory>
 
 #include "KL_VRX/KL_VRX.h"
+#include "os/linux/linux_os.h"
+#include "state/library_state.h"
+#include "support/forwarding_os.h"
 #include "support/row_name.h"
 #include "umockdev/hidraw_testbed.h"
-#include "umockdev/virtual_time_os.h"
 
 namespace KL_VRXTest {
+
+// While it lives, the library's OS. Constructing and destroying it each put
+// the library's process-wide state back to its load-time values, so every
+// test starts from a freshly loaded library and no binding outlives it.
+// Report reads only look (a slice of 0): a fake unit queues its reply
+// before the write that asked for it returns, and a silent unit's reply
+// time-out then passes on the virtual clock, 5 ms per empty read.
+class TVirtualTimeOs final : public TForwardingOs {
+  public:
+    explicit TVirtualTimeOs(TVirtualClock& clock)
+        : TForwardingOs(real), clock(clock), real("/sys", "/dev", 0) {
+        KL_VRXState::ResetLibraryState();
+        KL_VRXOS::SetActiveOs(this);
+    }
+    // Unbinds through this object while it is still the active OS.
+    ~TVirtualTimeOs() override {
+        KL_VRXState::ResetLibraryState();
+        KL_VRXOS::SetActiveOs(nullptr);
+    }
+    TVirtualTimeOs(const TVirtualTimeOs&) = delete;
+    TVirtualTimeOs& operator=(const TVirtualTimeOs&) = delete;
+
+    // The tick count is the clock's milliseconds (wrapping at 32 bits);
+    // Sleep(n) returns at once and adds exactly n.
+    uint32_t GetTickCount() override { return static_cast<uint32_t>(clock.Now()); }
+    void Sleep(uint32_t ms) override { clock.Advance(ms); }
+
+  private:
+    TVirtualClock& clock;
+    KL_VRXOS::TLinuxOs real;
+};
 
 struct TDeleteVRX {
     void operator()(KL_VRXSDK::KL_IVRX* vrx) const { EXPECT_EQ(DeleteVRX(vrx), 0u); }

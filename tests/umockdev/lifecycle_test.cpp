@@ -1,26 +1,70 @@
-// Closing, parking and the launch-mode switch on hidraw units.
+// Closing, parking, the traffic log and the launch-mode switch on hidraw
+// units.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/log_file.h"
+#include "support/temp_dir.h"
 #include "umockdev/host_fixture.h"
 
 namespace {
 
 using namespace KL_VRXTest;
 
+// Runs in a directory of its own, where the traffic log lands.
+class HidrawLifecycle : public HidrawHost {
+  protected:
+    void SetUp() override {
+        HidrawHost::SetUp();
+        std::filesystem::current_path(dir.Path());
+    }
+    void TearDown() override {
+        std::filesystem::current_path(cwd);
+        HidrawHost::TearDown();
+    }
+
+    TTempDir dir;
+    const std::filesystem::path cwd = std::filesystem::current_path();
+};
+
 // Closing without parking sends nothing; reopening with start action 2 only
 // reads register 18; deleting parks: register 18 is read and brought back
-// to 127, polled until it shows.
-TEST_F(HidrawHost, ClosesReopensAndParksTheUnit) {
+// to 127, polled until it shows. The traffic log ("C:\VRXHIDLog.log" in the
+// current directory, CR LF line ends, virtual ticks and the thread id)
+// shows the node's Windows-shaped path at the open, and the 32-byte reply
+// with the report ID 0 the backend puts in front.
+TEST_F(HidrawLifecycle, ClosesReopensWithTheTrafficLoggedAndParks) {
     TFakeUnit& unit = bed.PlugUnit(2);
     TVRX vrx = Create(1);
     ASSERT_TRUE(vrx) << GetLastVRXDLLError();
     ASSERT_EQ(unit.Register(18), 15);
     unit.With([](TUnitState& s) { s.firmware.transitionMs[0] = 100; });
     unit.ClearReceived();
+    const auto created = static_cast<uint32_t>(clock.Now());
 
+    EXPECT_EQ(GetVRX2(vrx.get())->SetLogging(true), 0u);
     EXPECT_EQ(Sys(vrx).Close(false), 0u);
     EXPECT_TRUE(unit.Received().empty());
+    clock.Advance(1234);
     EXPECT_EQ(Sys(vrx).Open(1, 2), 0u) << vrx->GetLastErrorText();
+    EXPECT_EQ(GetVRX2(vrx.get())->SetLogging(false), 0u);
     EXPECT_EQ(unit.Received(), TReports{unit.Message(18)});
     EXPECT_EQ(Opens(unit), 2u);
+    const auto thread = static_cast<uint32_t>(gettid());
+    const std::string later = RecordPrefix(thread, created + 1234);
+    std::string zeros;
+    for (int i = 0; i < 30; ++i)
+        zeros += "00 ";
+    EXPECT_EQ(LogText(dir.ReadFile("VRXHIDLog.log")),
+              CreatedHeader + RecordPrefix(thread, created) + "***Device Closed.\n" + DumpedHeader +
+                  later +
+                  "***Succeeded trying to open device at path: "
+                  "\\\\?\\hid#vid_3c5a&pid_0e58#hidraw0\n" +
+                  later + " Attempting to send to device: 00 12 \n" + later +
+                  "    Send succeeded. Bytes read by device: 33\n" + later +
+                  " Attempting to read from device: \n" + later +
+                  "    Read succeeded. Bytes read by device: 33 Buffer: 00 12 0F " + zeros + "\n");
 
     unit.ClearReceived();
     const uint64_t start = clock.Now();
