@@ -14,7 +14,7 @@ TEST_F(HidrawHost, CountsUnitsOfBothFamiliesInBothLaunchModesButNotTheMouse) {
     TFakeUnit* units[] = {&first, &bed.PlugUnit(2), &bed.PlugUnit(1, 1), &bed.PlugUnit(2, 1)};
     EXPECT_EQ(Count(), 5u);
     for (TFakeUnit* unit : units)
-        EXPECT_EQ(Opens(*unit), 0u);
+        EXPECT_EQ(unit->Opens(), 0u);
     EXPECT_EQ(clock.Now(), 0u);
 }
 
@@ -41,7 +41,7 @@ TEST_F(HidrawHost, CreatingOpensTheNamedUnitAndStartsItUp) {
         ASSERT_TRUE(vrx) << GetLastVRXDLLError();
         // Each unit opened once, when its own turn came.
         for (int32_t i = 1; i <= 3; ++i)
-            EXPECT_EQ(Opens(*rows[i - 1].unit), i <= hostIndex ? 1u : 0u) << i;
+            EXPECT_EQ(rows[i - 1].unit->Opens(), i <= hostIndex ? 1u : 0u) << i;
         uint32_t family = 0;
         uint32_t positions = 0;
         EXPECT_EQ(GetVRX2(vrx.get())->GetModelFamily(&family), 0u);

@@ -17,18 +17,11 @@ using KL_VRXEmu::Detail::TUnitFirmware;
 namespace {
 
 constexpr uint16_t UnitVendorId = 0x3C5A;
-constexpr uint16_t MouseVendorId = 0x046D;
 // The kernel's HID_MAX_BUFFER_SIZE: hidraw refuses longer writes.
 constexpr size_t MaxReport = 16384;
 // A byte written to a pty shows on its other end within microseconds; a
 // second is a fault of the fake, not a slow machine.
 constexpr int TokenWaitMs = 1000;
-
-// Family 1 talks in 64-byte reports, family 2 in 32-byte ones, so the
-// lengths the library uses must come from each unit's own descriptor.
-constexpr uint16_t ReportLength(unsigned family) {
-    return family == 2 ? 33 : 65;
-}
 
 // One vendor-defined collection (usage page 0xFF00, usage 1) of 8-bit
 // fields 0 to 255: an input and an output report of length bytes each
@@ -135,19 +128,15 @@ class THidrawNode {
         UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, nullptr);
         if (data == nullptr)
             return TResult{-1, EFAULT};
-        TResult result{0, 0};
         if (request == HIDIOCGRDESCSIZE) {
             *reinterpret_cast<int*>(data->data) = static_cast<int>(descriptor.size());
-        } else if (reinterpret_cast<hidraw_report_descriptor*>(data->data)->size >
-                   HID_MAX_DESCRIPTOR_SIZE - 1) {
-            result = {-1, EINVAL};
         } else {
             auto* out = reinterpret_cast<hidraw_report_descriptor*>(data->data);
             std::copy_n(descriptor.begin(), std::min<size_t>(out->size, descriptor.size()),
                         out->value);
         }
         g_object_unref(data);
-        return result;
+        return TResult{0, 0};
     }
 
     TResult ReadLocked(uint8_t* buffer, size_t capacity) {
@@ -225,7 +214,9 @@ class THidrawNode {
 TFakeUnit::TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family,
                      unsigned launchMode)
     : lock(lock), clock(clock), state(family, launchMode) {
-    state.firmware.inputLength = state.firmware.outputLength = ReportLength(family);
+    // Family 1 talks in 64-byte reports, family 2 in 32-byte ones, so the
+    // lengths the library uses must come from each unit's own descriptor.
+    state.firmware.inputLength = state.firmware.outputLength = family == 2 ? 33 : 65;
 }
 
 uint8_t TFakeUnit::Register(uint8_t reg) {
@@ -260,7 +251,6 @@ THidrawTestbed::~THidrawTestbed() {
 TFakeUnit& THidrawTestbed::PlugUnit(unsigned family, unsigned launchMode, bool descriptorInSysfs) {
     std::lock_guard<std::mutex> lock(mutex);
     units.push_back(std::make_unique<TFakeUnit>(mutex, clock, family, launchMode));
-    units.back()->state.port = ++ports;
     units.back()->state.descriptorInSysfs = descriptorInSysfs;
     PlugLocked(*units.back());
     return *units.back();
@@ -269,7 +259,7 @@ TFakeUnit& THidrawTestbed::PlugUnit(unsigned family, unsigned launchMode, bool d
 // A USB mouse: no host of units opens it, so its node has no handler.
 void THidrawTestbed::PlugMouse() {
     std::lock_guard<std::mutex> lock(mutex);
-    AddDevice(++ports, MouseVendorId, 0xC077, nextNode++, nullptr);
+    AddDevice(0x046D, 0xC077, nextNode++, nullptr);
 }
 
 void THidrawTestbed::Unplug(TFakeUnit& unit) {
@@ -284,11 +274,10 @@ std::vector<std::string> THidrawTestbed::Problems() const {
 
 // The HID device and its hidraw child, in umockdev's record format; returns
 // their sysfs paths, children first.
-std::vector<std::string> THidrawTestbed::AddDevice(unsigned port, uint16_t vid, uint16_t pid,
-                                                   unsigned number,
+std::vector<std::string> THidrawTestbed::AddDevice(uint16_t vid, uint16_t pid, unsigned number,
                                                    const std::vector<uint8_t>* descriptor) {
     const std::string hidName = Format("0003:%04X:%04X.", vid, pid) + Format("%04X", number + 1);
-    const std::string hid = Format("/devices/pci0000:00/usb1/1-%u/1-%u:1.0/", port, port) + hidName;
+    const std::string hid = "/devices/pci0000:00/usb1/" + hidName;
     const std::string hidraw = hid + Format("/hidraw/hidraw%u", number);
     std::string text =
         "P: " + hid + "\nE: SUBSYSTEM=hid\n" + Format("E: HID_ID=0003:%08X:%08X\n", vid, pid);
@@ -314,7 +303,7 @@ void THidrawTestbed::PlugLocked(TFakeUnit& unit) {
     TUnitState& state = unit.state;
     state.node = nextNode++;
     const std::vector<uint8_t> descriptor = UnitDescriptor(state.firmware.inputLength);
-    state.devices = AddDevice(state.port, UnitVendorId, ProductId(state.firmware), state.node,
+    state.devices = AddDevice(UnitVendorId, ProductId(state.firmware), state.node,
                               state.descriptorInSysfs ? &descriptor : nullptr);
     const std::string devNode = Format("/dev/hidraw%u", state.node);
     nodes.push_back(std::make_unique<THidrawNode>(

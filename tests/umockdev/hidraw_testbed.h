@@ -10,8 +10,8 @@
 //
 // Unplugging removes the device's sysfs entries and node; handles open on
 // it then fail writes and ioctls with ENODEV and reads with EIO. A unit that
-// switches launch mode leaves the same way and comes back on the same port
-// under its other product ID, with a new node number (the kernel keeps the
+// switches launch mode leaves the same way and comes back under its other
+// product ID, with a new node number (the kernel keeps the
 // old number taken while the host holds that node open).
 #pragma once
 
@@ -57,9 +57,8 @@ struct TUnitState {
     TUnitState(unsigned family, unsigned launchMode) : firmware(family, launchMode) {}
     KL_VRXEmu::Detail::TUnitFirmware firmware;
     std::optional<std::pair<uint8_t, TUnplug>> unplugOn;  // leaves when sent this code
-    unsigned node = 0;   // N of the /dev/hidrawN it shows as now, or last did
-    unsigned opens = 0;  // how often the host opened one of its nodes
-    unsigned port = 0;
+    unsigned node = 0;                 // N of the /dev/hidrawN it shows as now, or last did
+    unsigned opens = 0;                // how often the host opened one of its nodes
     bool descriptorInSysfs = true;     // else only HIDIOCGRDESC gives it
     THidrawNode* current = nullptr;    // null while unplugged
     std::vector<std::string> devices;  // its sysfs devices, children first
@@ -79,6 +78,9 @@ class TFakeUnit {
         return f(state);
     }
     uint8_t Register(uint8_t reg);
+    unsigned Opens() {
+        return With([](TUnitState& s) { return s.opens; });
+    }
     TReports Received();
     void ClearReceived();
     // A command as the unit receives it: report ID 0, the code, the value,
@@ -99,7 +101,7 @@ class THidrawTestbed {
     ~THidrawTestbed();
 
     bool Emulating() const { return umockdev_in_mock_environment(); }
-    // A unit of family 1 or 2 on the next port; launch mode 2 shows the
+    // A unit of family 1 or 2; launch mode 2 shows the
     // family's first product ID, any other mode its second.
     TFakeUnit& PlugUnit(unsigned family, unsigned launchMode = 2, bool descriptorInSysfs = true);
     void PlugMouse();
@@ -111,7 +113,7 @@ class THidrawTestbed {
   private:
     friend class THidrawNode;
     // The callers hold the lock.
-    std::vector<std::string> AddDevice(unsigned port, uint16_t vid, uint16_t pid, unsigned number,
+    std::vector<std::string> AddDevice(uint16_t vid, uint16_t pid, unsigned number,
                                        const std::vector<uint8_t>* descriptor);
     void PlugLocked(TFakeUnit& unit);
     void UnplugLocked(TFakeUnit& unit);
@@ -123,7 +125,6 @@ class THidrawTestbed {
     // Every node ever made; a gone one still serves the handles open on it.
     std::vector<std::unique_ptr<THidrawNode>> nodes;
     std::vector<std::string> problems;
-    unsigned ports = 0;
     unsigned nextNode = 0;
 };
 

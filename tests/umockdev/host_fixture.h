@@ -76,9 +76,6 @@ class HidrawHost : public ::testing::Test {
     static KL_VRXSDK::KLSYS_IVRX& Sys(const TVRX& vrx) {
         return dynamic_cast<KL_VRXSDK::KLSYS_IVRX&>(*vrx);
     }
-    static unsigned Opens(TFakeUnit& unit) {
-        return unit.With([](TUnitState& s) { return s.opens; });
-    }
 
     TVirtualClock clock;
     THidrawTestbed bed{clock};

@@ -50,7 +50,7 @@ TEST_F(HidrawLifecycle, ClosesReopensWithTheTrafficLoggedAndParks) {
     EXPECT_EQ(Sys(vrx).Open(1, 2), 0u) << vrx->GetLastErrorText();
     EXPECT_EQ(GetVRX2(vrx.get())->SetLogging(false), 0u);
     EXPECT_EQ(unit.Received(), TReports{unit.Message(18)});
-    EXPECT_EQ(Opens(unit), 2u);
+    EXPECT_EQ(unit.Opens(), 2u);
     const auto thread = static_cast<uint32_t>(gettid());
     const std::string later = RecordPrefix(thread, created + 1234);
     std::string zeros;
@@ -119,7 +119,7 @@ TEST_P(HidrawLaunchModeSwitch, SwitchesEachUnitAndWaitsFiveSecondsForIt) {
     // The first of them, on its new node, is the one opened and started.
     ASSERT_TRUE(vrx) << GetLastVRXDLLError();
     EXPECT_EQ(units[0]->Register(18), 15);
-    EXPECT_EQ(Opens(*units[0]), 2u);
+    EXPECT_EQ(units[0]->Opens(), 2u);
     EXPECT_EQ(Count(), 1 + row.units);
 }
 
