@@ -25,29 +25,26 @@ TEST_F(HidrawHost, CountsUnitsOfBothFamiliesInBothLaunchModesButNotTheMouse) {
 TEST_F(HidrawHost, CreatingOpensTheNamedUnitAndStartsItUp) {
     TFakeUnit& first = bed.PlugUnit(1);
     bed.PlugMouse();
-    TFakeUnit& family2 = bed.PlugUnit(2);
+    TFakeUnit& third = bed.PlugUnit(2);
     // The sysfs entry has no report_descriptor: the lengths come from HIDIOCGRDESC.
     TFakeUnit& second = bed.PlugUnit(1, 2, false);
-    const struct {
-        TFakeUnit* unit;
-        uint32_t family;
-        uint32_t positions;
-    } rows[] = {{&first, 1, 3}, {&second, 1, 3}, {&family2, 2, 4}};
+    TFakeUnit* units[] = {&first, &second, &third};
 
     for (int32_t hostIndex = 1; hostIndex <= 3; ++hostIndex) {
         SCOPED_TRACE(hostIndex);
-        TFakeUnit& unit = *rows[hostIndex - 1].unit;
+        TFakeUnit& unit = *units[hostIndex - 1];
+        const bool family2 = hostIndex == 3;
         TVRX vrx = Create(hostIndex);
         ASSERT_TRUE(vrx) << GetLastVRXDLLError();
         // Each unit opened once, when its own turn came.
         for (int32_t i = 1; i <= 3; ++i)
-            EXPECT_EQ(rows[i - 1].unit->Opens(), i <= hostIndex ? 1u : 0u) << i;
+            EXPECT_EQ(units[i - 1]->Opens(), i <= hostIndex ? 1u : 0u) << i;
         uint32_t family = 0;
         uint32_t positions = 0;
         EXPECT_EQ(GetVRX2(vrx.get())->GetModelFamily(&family), 0u);
-        EXPECT_EQ(family, rows[hostIndex - 1].family);
+        EXPECT_EQ(family, family2 ? 2u : 1u);
         EXPECT_EQ(vrx->GetPositionCount(&positions), 0u);
-        EXPECT_EQ(positions, rows[hostIndex - 1].positions);
+        EXPECT_EQ(positions, family2 ? 4u : 3u);
 
         // Register 18 read, 33 with 15 awaited on 18, 34 with 1 awaited on 19.
         const TReports received = unit.Received();

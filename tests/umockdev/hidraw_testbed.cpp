@@ -55,8 +55,6 @@ class THidrawNode {
   public:
     THidrawNode(THidrawTestbed& bed, TFakeUnit& unit, int master)
         : bed(bed), unit(unit), handler(umockdev_ioctl_base_new()), master(master) {
-        if (master >= 0)
-            peer = ioctl(master, TIOCGPTPEER, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         if (peer < 0)
             bed.problems.push_back(Name() + " has no pty to poll on");
         g_signal_connect(handler, "handle-ioctl", G_CALLBACK(On<TCall::Ioctl>), this);
@@ -206,14 +204,16 @@ class THidrawNode {
     const std::vector<uint8_t> descriptor = UnitDescriptor(unit.state.firmware.inputLength);
     UMockdevIoctlBase* const handler;
     const int master;
-    int peer = -1;  // the pty's other end, opened here to take bytes off
+    // The pty's other end, opened here to take bytes off.
+    const int peer = ioctl(master, TIOCGPTPEER, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     bool readable = false;
     bool gone = false;
 };
 
 TFakeUnit::TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family,
-                     unsigned launchMode)
+                     unsigned launchMode, bool descriptorInSysfs)
     : lock(lock), clock(clock), state(family, launchMode) {
+    state.descriptorInSysfs = descriptorInSysfs;
     // Family 1 talks in 64-byte reports, family 2 in 32-byte ones, so the
     // lengths the library uses must come from each unit's own descriptor.
     state.firmware.inputLength = state.firmware.outputLength = family == 2 ? 33 : 65;
@@ -240,18 +240,10 @@ std::vector<uint8_t> TFakeUnit::Message(uint8_t code, uint8_t value) {
     return report;
 }
 
-THidrawTestbed::THidrawTestbed(const TVirtualClock& clock)
-    : clock(clock), bed(umockdev_testbed_new()) {}
-
-// The testbed goes first: it stops serving the nodes before their handlers go.
-THidrawTestbed::~THidrawTestbed() {
-    g_object_unref(bed);
-}
-
 TFakeUnit& THidrawTestbed::PlugUnit(unsigned family, unsigned launchMode, bool descriptorInSysfs) {
     std::lock_guard<std::mutex> lock(mutex);
-    units.push_back(std::make_unique<TFakeUnit>(mutex, clock, family, launchMode));
-    units.back()->state.descriptorInSysfs = descriptorInSysfs;
+    units.push_back(
+        std::make_unique<TFakeUnit>(mutex, clock, family, launchMode, descriptorInSysfs));
     PlugLocked(*units.back());
     return *units.back();
 }
@@ -260,16 +252,6 @@ TFakeUnit& THidrawTestbed::PlugUnit(unsigned family, unsigned launchMode, bool d
 void THidrawTestbed::PlugMouse() {
     std::lock_guard<std::mutex> lock(mutex);
     AddDevice(0x046D, 0xC077, nextNode++, nullptr);
-}
-
-void THidrawTestbed::Unplug(TFakeUnit& unit) {
-    std::lock_guard<std::mutex> lock(mutex);
-    UnplugLocked(unit);
-}
-
-std::vector<std::string> THidrawTestbed::Problems() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return problems;
 }
 
 // The HID device and its hidraw child, in umockdev's record format; returns
@@ -306,7 +288,7 @@ void THidrawTestbed::PlugLocked(TFakeUnit& unit) {
     state.devices = AddDevice(UnitVendorId, ProductId(state.firmware), state.node,
                               state.descriptorInSysfs ? &descriptor : nullptr);
     const std::string devNode = Format("/dev/hidraw%u", state.node);
-    nodes.push_back(std::make_unique<THidrawNode>(
+    nodes.push_back(std::make_shared<THidrawNode>(
         *this, unit, umockdev_testbed_get_dev_fd(bed, devNode.c_str())));
     GError* error = nullptr;
     if (!umockdev_testbed_attach_ioctl(bed, devNode.c_str(), nodes.back()->Handler(), &error)) {

@@ -68,7 +68,8 @@ struct TUnitState {
 // share the testbed's lock with the test.
 class TFakeUnit {
   public:
-    TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family, unsigned launchMode);
+    TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family, unsigned launchMode,
+              bool descriptorInSysfs);
 
     // f(state) under the lock, the register transitions due by now applied.
     template <typename F>
@@ -97,18 +98,27 @@ class TFakeUnit {
 
 class THidrawTestbed {
   public:
-    explicit THidrawTestbed(const TVirtualClock& clock);
-    ~THidrawTestbed();
+    explicit THidrawTestbed(const TVirtualClock& clock)
+        : clock(clock), bed(umockdev_testbed_new()) {}
+    // The testbed goes first: it stops serving the nodes before their
+    // handlers go.
+    ~THidrawTestbed() { g_object_unref(bed); }
 
     bool Emulating() const { return umockdev_in_mock_environment(); }
     // A unit of family 1 or 2; launch mode 2 shows the
     // family's first product ID, any other mode its second.
     TFakeUnit& PlugUnit(unsigned family, unsigned launchMode = 2, bool descriptorInSysfs = true);
     void PlugMouse();
-    void Unplug(TFakeUnit& unit);
+    void Unplug(TFakeUnit& unit) {
+        std::lock_guard<std::mutex> lock(mutex);
+        UnplugLocked(unit);
+    }
     // Everything the nodes met that a real system would not let pass (a
     // read that would block for ever, ...): a test that ends with any fails.
-    std::vector<std::string> Problems() const;
+    std::vector<std::string> Problems() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return problems;
+    }
 
   private:
     friend class THidrawNode;
@@ -123,7 +133,8 @@ class THidrawTestbed {
     UMockdevTestbed* const bed;
     std::vector<std::unique_ptr<TFakeUnit>> units;
     // Every node ever made; a gone one still serves the handles open on it.
-    std::vector<std::unique_ptr<THidrawNode>> nodes;
+    // (Shared: the deleter is made where the node's type is complete.)
+    std::vector<std::shared_ptr<THidrawNode>> nodes;
     std::vector<std::string> problems;
     unsigned nextNode = 0;
 };

@@ -41,8 +41,6 @@ class TVirtualTimeOs final : public TForwardingOs {
         KL_VRXState::ResetLibraryState();
         KL_VRXOS::SetActiveOs(nullptr);
     }
-    TVirtualTimeOs(const TVirtualTimeOs&) = delete;
-    TVirtualTimeOs& operator=(const TVirtualTimeOs&) = delete;
 
     // The tick count is the clock's milliseconds (wrapping at 32 bits);
     // Sleep(n) returns at once and adds exactly n.

@@ -12,20 +12,11 @@ namespace {
 
 using namespace KL_VRXTest;
 
-// Runs in a directory of its own, where the traffic log lands.
-class HidrawLifecycle : public HidrawHost {
-  protected:
-    void SetUp() override {
-        HidrawHost::SetUp();
-        std::filesystem::current_path(dir.Path());
-    }
-    void TearDown() override {
-        std::filesystem::current_path(cwd);
-        HidrawHost::TearDown();
-    }
-
-    TTempDir dir;
-    const std::filesystem::path cwd = std::filesystem::current_path();
+// The current directory, where the traffic log lands, while it lives.
+struct TInDirectory {
+    explicit TInDirectory(const std::string& dir) { std::filesystem::current_path(dir); }
+    ~TInDirectory() { std::filesystem::current_path(was); }
+    const std::filesystem::path was = std::filesystem::current_path();
 };
 
 // Closing without parking sends nothing; reopening with start action 2 only
@@ -34,7 +25,9 @@ class HidrawLifecycle : public HidrawHost {
 // current directory, CR LF line ends, virtual ticks and the thread id)
 // shows the node's Windows-shaped path at the open, and the 32-byte reply
 // with the report ID 0 the backend puts in front.
-TEST_F(HidrawLifecycle, ClosesReopensWithTheTrafficLoggedAndParks) {
+TEST_F(HidrawHost, ClosesReopensWithTheTrafficLoggedAndParks) {
+    TTempDir dir;
+    const TInDirectory inDir(dir.Path());
     TFakeUnit& unit = bed.PlugUnit(2);
     TVRX vrx = Create(1);
     ASSERT_TRUE(vrx) << GetLastVRXDLLError();
@@ -102,13 +95,11 @@ TEST_P(HidrawLaunchModeSwitch, SwitchesEachUnitAndWaitsFiveSecondsForIt) {
 
     TVRX vrx = Create(1);
     EXPECT_EQ(clock.Now(), 5000u * row.units);  // the start-up itself needs no wait
-    for (unsigned i = 0; i < row.units; ++i) {
-        SCOPED_TRACE(i);
-        TFakeUnit& unit = *units[i];
-        const TReports received = unit.Received();
+    for (TFakeUnit* unit : units) {
+        const TReports received = unit->Received();
         ASSERT_GE(received.size(), 2u);
-        EXPECT_EQ(received[0], unit.Message(2, 2));
-        EXPECT_EQ(received[1], unit.Message(15));
+        EXPECT_EQ(received[0], unit->Message(2, 2));
+        EXPECT_EQ(received[1], unit->Message(15));
     }
     if (row.unitsIgnoreIt) {
         EXPECT_FALSE(vrx);
