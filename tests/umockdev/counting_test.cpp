@@ -1,13 +1,10 @@
 // Counting units and creating controllers on hidraw nodes: both families,
 // both launch modes, and a mouse that is never taken for a unit.
-#include <iterator>
-
 #include "umockdev/host_fixture.h"
 
 namespace {
 
 using namespace KL_VRXTest;
-using KL_VRXSDK::KLSYS_IVRX;
 
 // Counting reads sysfs only: no node is opened and nothing waits.
 TEST_F(HidrawHost, CountsUnitsOfBothFamiliesInBothLaunchModesButNotTheMouse) {
@@ -28,40 +25,35 @@ TEST_F(HidrawHost, CountsUnitsOfBothFamiliesInBothLaunchModesButNotTheMouse) {
 TEST_F(HidrawHost, CreatingOpensTheNamedUnitAndStartsItUp) {
     TFakeUnit& first = bed.PlugUnit(1);
     bed.PlugMouse();
-    TFakeUnit& family2 = bed.PlugUnit(2);
+    TFakeUnit& third = bed.PlugUnit(2);
     // The sysfs entry has no report_descriptor: the lengths come from HIDIOCGRDESC.
     TFakeUnit& second = bed.PlugUnit(1, 2, false);
-    const struct {
-        int32_t hostIndex;
-        TFakeUnit* unit;
-        uint32_t positions;
-    } rows[] = {{1, &first, 3}, {2, &second, 3}, {3, &family2, 4}};
+    TFakeUnit* units[] = {&first, &second, &third};
 
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.hostIndex);
-        TFakeUnit& unit = *row.unit;
-        unsigned opensBefore[std::size(rows)];
-        for (size_t i = 0; i < std::size(rows); ++i)
-            opensBefore[i] = rows[i].unit->Opens();
-        TVRX vrx = Create(row.hostIndex);
+    for (int32_t hostIndex = 1; hostIndex <= 3; ++hostIndex) {
+        SCOPED_TRACE(hostIndex);
+        TFakeUnit& unit = *units[hostIndex - 1];
+        const bool family2 = hostIndex == 3;
+        TVRX vrx = Create(hostIndex);
         ASSERT_TRUE(vrx) << GetLastVRXDLLError();
-        for (size_t i = 0; i < std::size(rows); ++i)
-            EXPECT_EQ(rows[i].unit->Opens() - opensBefore[i], rows[i].unit == &unit ? 1u : 0u);
+        // Each unit opened once, when its own turn came.
+        for (int32_t i = 1; i <= 3; ++i)
+            EXPECT_EQ(units[i - 1]->Opens(), i <= hostIndex ? 1u : 0u) << i;
         uint32_t family = 0;
         uint32_t positions = 0;
         EXPECT_EQ(GetVRX2(vrx.get())->GetModelFamily(&family), 0u);
-        EXPECT_EQ(family, unit.Family());
+        EXPECT_EQ(family, family2 ? 2u : 1u);
         EXPECT_EQ(vrx->GetPositionCount(&positions), 0u);
-        EXPECT_EQ(positions, row.positions);
+        EXPECT_EQ(positions, family2 ? 4u : 3u);
 
         // Register 18 read, 33 with 15 awaited on 18, 34 with 1 awaited on 19.
-        const auto received = unit.Received();
+        const TReports received = unit.Received();
         ASSERT_EQ(received.size(), 7u);
-        EXPECT_EQ(received[0], Message(unit, 18));
-        EXPECT_EQ(received[1], Message(unit, 33, 15));
-        EXPECT_EQ(received[2], Message(unit, 18));
-        EXPECT_EQ(received[4], Message(unit, 34, 1));
-        EXPECT_EQ(received[6], Message(unit, 19));
+        EXPECT_EQ(received[0], unit.Message(18));
+        EXPECT_EQ(received[1], unit.Message(33, 15));
+        EXPECT_EQ(received[2], unit.Message(18));
+        EXPECT_EQ(received[4], unit.Message(34, 1));
+        EXPECT_EQ(received[6], unit.Message(19));
         EXPECT_EQ(unit.Register(18), 15);
         EXPECT_EQ(unit.Register(19), 1);
 

@@ -1,67 +1,43 @@
 #include "umockdev/hidraw_testbed.h"
 
+#include <fcntl.h>
+#include <linux/hidraw.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <stdexcept>
 
 namespace KL_VRXTest {
+
+using KL_VRXEmu::Detail::TUnitFirmware;
 
 namespace {
 
 constexpr uint16_t UnitVendorId = 0x3C5A;
+// The kernel's HID_MAX_BUFFER_SIZE: hidraw refuses longer writes.
+constexpr size_t MaxReport = 16384;
+// A byte written to a pty shows on its other end within microseconds; a
+// second is a fault of the fake, not a slow machine.
+constexpr int TokenWaitMs = 1000;
 
-struct TRecordedDescriptor {
-    const char* name;
-    std::vector<uint8_t> descriptor;
-    uint16_t inputLength;
-    uint16_t outputLength;
-};
-
-const TRecordedDescriptor RecordedDescriptors[] = {
-#include "data/hid-descriptors/windows_report_lengths.inc"
-};
-
-const std::vector<uint8_t>& MouseDescriptor() {
-    for (const TRecordedDescriptor& d : RecordedDescriptors)
-        if (std::string(d.name) == "046D_C077_0002_0001")
-            return d.descriptor;
-    throw std::logic_error("the recorded mouse descriptor is missing");
+// One vendor-defined collection (usage page 0xFF00, usage 1) of 8-bit
+// fields 0 to 255: an input and an output report of length bytes each
+// (report-ID byte included, as Windows counts them), no report IDs.
+std::vector<uint8_t> UnitDescriptor(uint16_t length) {
+    const auto count = static_cast<uint8_t>(length - 1);
+    return {0x06, 0x00,  0xFF, 0x09, 0x01, 0xA1, 0x01, 0x15,  0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
+            0x95, count, 0x09, 0x01, 0x81, 0x02, 0x95, count, 0x09, 0x01, 0x91, 0x02, 0xC0};
 }
 
-// One vendor-defined collection with an input and an output report of the
-// given lengths (report-ID byte included, as Windows counts them) and no
-// report IDs.
-std::vector<uint8_t> UnitDescriptor(uint16_t inputLength, uint16_t outputLength) {
-    const auto input = static_cast<uint8_t>(inputLength - 1);
-    const auto output = static_cast<uint8_t>(outputLength - 1);
-    // clang-format off
-    return {
-        0x06, 0x00, 0xFF,  // Usage Page (vendor 0xFF00)
-        0x09, 0x01,        // Usage (1)
-        0xA1, 0x01,        // Collection (Application)
-        0x15, 0x00,        //   Logical Minimum (0)
-        0x26, 0xFF, 0x00,  //   Logical Maximum (255)
-        0x75, 0x08,        //   Report Size (8)
-        0x95, input,       //   Report Count (the input report's bytes)
-        0x09, 0x01,        //   Usage (1)
-        0x81, 0x02,        //   Input (Data, Variable, Absolute)
-        0x95, output,      //   Report Count (the output report's bytes)
-        0x09, 0x01,        //   Usage (1)
-        0x91, 0x02,        //   Output (Data, Variable, Absolute)
-        0xC0,              // End Collection
-    };
-    // clang-format on
-}
-
-std::string Hex(const std::vector<uint8_t>& bytes) {
-    std::string text;
-    char digits[3];
-    for (uint8_t b : bytes) {
-        std::snprintf(digits, sizeof digits, "%02X", b);
-        text += digits;
-    }
-    return text;
+// The unit's own identity, independent of what the library looks for.
+uint16_t ProductId(const TUnitFirmware& firmware) {
+    const bool first = firmware.launchMode == 2;
+    if (firmware.family == 2)
+        return first ? 0x0E58 : 0x0E57;
+    return first ? 0x0E32 : 0x0E31;
 }
 
 std::string Format(const char* format, unsigned a, unsigned b = 0, unsigned c = 0) {
@@ -70,176 +46,266 @@ std::string Format(const char* format, unsigned a, unsigned b = 0, unsigned c = 
     return text;
 }
 
-// The four sysfs devices of one USB HID device, in umockdev's record
-// format, parents first, and their sysfs paths, children first.
-struct TRecords {
-    std::string text;
-    std::vector<std::string> devices;
-};
-
-TRecords Records(unsigned port, unsigned hidDevice, const TNodeIdentity& id, bool descriptorInSysfs,
-                 unsigned interfaceProtocol) {
-    const unsigned vid = id.vendorId;
-    const unsigned pid = id.productId;
-    const std::string usb = "/devices/pci0000:00/0000:00:14.0/usb1" + Format("/1-%u", port);
-    const std::string interface = usb + Format("/1-%u:1.0", port);
-    const std::string hidName = Format("0003:%04X:%04X.", vid, pid) + Format("%04X", hidDevice);
-    const std::string hid = interface + "/" + hidName;
-    const std::string hidraw = hid + Format("/hidraw/hidraw%u", id.number);
-
-    TRecords r;
-    r.text = "P: " + usb + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n" +
-             Format("E: PRODUCT=%x/%x/100\nA: idVendor=%04x\n", vid, pid, vid) +
-             Format("A: idProduct=%04x\nA: busnum=1\nA: devnum=%u\n", pid, port + 1) +
-             "A: product=" + id.name + "\n\n";
-    r.text += "P: " + interface + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_interface\n" +
-              Format("E: INTERFACE=3/%u/%u\n", interfaceProtocol != 0, interfaceProtocol) +
-              "A: bInterfaceClass=03\nA: bInterfaceNumber=00\n\n";
-    r.text += "P: " + hid + "\nE: DRIVER=hid-generic\n" +
-              Format("E: HID_ID=0003:%08X:%08X\n", vid, pid) + "E: HID_NAME=" + id.name + "\n" +
-              Format("E: HID_PHYS=usb-0000:00:14.0-%u/input0\nE: HID_UNIQ=\n", port) +
-              Format("E: MODALIAS=hid:b0003g0001v%08Xp%08X\n", vid, pid) + "E: SUBSYSTEM=hid\n";
-    if (descriptorInSysfs)
-        r.text += "H: report_descriptor=" + Hex(id.descriptor) + "\n";
-    r.text += "\nP: " + hidraw + Format("\nE: MAJOR=241\nE: MINOR=%u\n", id.number) +
-              Format("E: DEVNAME=/dev/hidraw%u\nE: SUBSYSTEM=hidraw\n", id.number) +
-              Format("A: dev=241:%u\n", id.number) + "L: device=../../../" + hidName +
-              Format("\nN: hidraw%u\n", id.number);
-    for (const std::string& path : {hidraw, hid, interface, usb})
-        r.devices.push_back("/sys" + path);
-    return r;
-}
-
-std::string RootOf(UMockdevTestbed* bed) {
-    gchar* dir = umockdev_testbed_get_root_dir(bed);
-    std::string root(dir);
-    g_free(dir);
-    return root;
-}
-
 }  // namespace
 
-THidrawTestbed::THidrawTestbed(const TVirtualClock& clock)
-    : clock(clock), bed(umockdev_testbed_new()), root(RootOf(bed)) {}
+// One /dev/hidrawN. The node is a pty (umockdev's default for a device
+// node), so poll() on it is real: one byte waits on the pty while a report
+// is queued or the device is gone.
+class THidrawNode {
+  public:
+    THidrawNode(THidrawTestbed& bed, TFakeUnit& unit, int master)
+        : bed(bed), unit(unit), handler(umockdev_ioctl_base_new()), master(master) {
+        if (peer < 0)
+            bed.problems.push_back(Name() + " has no pty to poll on");
+        g_signal_connect(handler, "handle-ioctl", G_CALLBACK(On<TCall::Ioctl>), this);
+        g_signal_connect(handler, "handle-read", G_CALLBACK(On<TCall::Read>), this);
+        g_signal_connect(handler, "handle-write", G_CALLBACK(On<TCall::Write>), this);
+        g_signal_connect(handler, "client-connected", G_CALLBACK(OnOpened), this);
+    }
+    ~THidrawNode() {
+        g_signal_handlers_disconnect_by_data(handler, this);
+        g_object_unref(handler);
+        if (peer >= 0)
+            close(peer);
+    }
 
-THidrawTestbed::~THidrawTestbed() {
-    // The testbed goes first: it stops serving the nodes before their
-    // handlers go.
-    g_object_unref(bed);
+    UMockdevIoctlBase* Handler() const { return handler; }
+    // The device has left the bus; open handles see it gone.
+    void VanishLocked() {
+        gone = true;
+        UpdateReadinessLocked();
+    }
+
+  private:
+    enum class TCall { Ioctl, Read, Write };
+    // A call's result as the kernel returns it: a count, or -1 and errno.
+    using TResult = std::pair<long, int>;
+
+    std::string Name() const { return "hidraw" + std::to_string(number); }
+
+    template <TCall call>
+    static gboolean On(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
+        THidrawNode& node = *static_cast<THidrawNode*>(self);
+        UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
+        std::lock_guard<std::mutex> lock(node.bed.mutex);
+        std::optional<TResult> result;
+        const auto length = static_cast<size_t>(std::max(arg->data_len, 0));
+        if (call == TCall::Ioctl)
+            result = node.IoctlLocked(umockdev_ioctl_client_get_request(client), arg);
+        else
+            result = call == TCall::Read ? node.ReadLocked(arg->data, length)
+                                         : node.WriteLocked(arg->data, length);
+        if (!result)
+            return FALSE;  // not a hidraw ioctl: umockdev fails it with ENOTTY
+        umockdev_ioctl_client_complete(client, result->first, result->second);
+        return TRUE;
+    }
+
+    // Each open file of a hidraw node has a report queue of its own, empty
+    // at the open.
+    static void OnOpened(UMockdevIoctlBase*, UMockdevIoctlClient*, gpointer self) {
+        THidrawNode& node = *static_cast<THidrawNode*>(self);
+        std::lock_guard<std::mutex> lock(node.bed.mutex);
+        if (!node.gone) {
+            ++node.unit.state.opens;
+            node.unit.state.firmware.replies.clear();
+        }
+        node.UpdateReadinessLocked();
+    }
+
+    std::optional<TResult> IoctlLocked(unsigned long request, UMockdevIoctlData* arg) {
+        size_t size = 0;
+        if (request == HIDIOCGRDESCSIZE)
+            size = sizeof(int);
+        else if (request == HIDIOCGRDESC)
+            size = sizeof(hidraw_report_descriptor);
+        else
+            return std::nullopt;
+        if (gone)
+            return TResult{-1, ENODEV};
+        UMockdevIoctlData* data = umockdev_ioctl_data_resolve(arg, 0, size, nullptr);
+        if (data == nullptr)
+            return TResult{-1, EFAULT};
+        if (request == HIDIOCGRDESCSIZE) {
+            *reinterpret_cast<int*>(data->data) = static_cast<int>(descriptor.size());
+        } else {
+            auto* out = reinterpret_cast<hidraw_report_descriptor*>(data->data);
+            std::copy_n(descriptor.begin(), std::min<size_t>(out->size, descriptor.size()),
+                        out->value);
+        }
+        g_object_unref(data);
+        return TResult{0, 0};
+    }
+
+    TResult ReadLocked(uint8_t* buffer, size_t capacity) {
+        auto& replies = unit.state.firmware.replies;
+        if (gone)
+            return {-1, EIO};
+        // A blocking read here would wait for ever; failing it keeps the
+        // test from hanging, and the problem fails it.
+        if (replies.empty()) {
+            bed.problems.push_back("the host read from " + Name() +
+                                   " with no input report queued, which blocks a real hidraw "
+                                   "read until the unit sends one");
+            return {-1, EIO};
+        }
+        const std::vector<uint8_t>& report = replies.front();
+        const size_t count = std::min(report.size() - 1, capacity);
+        std::copy_n(report.begin() + 1, count, buffer);
+        replies.pop_front();
+        UpdateReadinessLocked();
+        return {static_cast<long>(count), 0};
+    }
+
+    TResult WriteLocked(const uint8_t* report, size_t length) {
+        if (gone)
+            return {-1, ENODEV};
+        if (length < 2 || length > MaxReport)
+            return {-1, EINVAL};
+        TUnitState& state = unit.state;
+        const auto unplug = state.unplugOn;
+        if (unplug && report[1] == unplug->first) {
+            state.unplugOn.reset();
+            bed.UnplugLocked(unit);
+            if (unplug->second == TUnplug::AsWritten)
+                return {-1, ENODEV};
+        }
+        const auto effect = state.firmware.Receive(report, length, unit.clock.Now());
+        if (state.firmware.silent || gone)
+            state.firmware.replies.clear();
+        if (effect == TUnitFirmware::TEffect::Reenumerate && !gone) {
+            bed.UnplugLocked(unit);
+            bed.PlugLocked(unit);
+        }
+        UpdateReadinessLocked();
+        return {static_cast<long>(length), 0};
+    }
+
+    // hidraw polls readable while a report is queued, and for ever once the
+    // device is gone (the read then fails). The byte is on the node's end
+    // before the call that queued the report returns.
+    void UpdateReadinessLocked() {
+        const bool ready = gone || !unit.state.firmware.replies.empty();
+        if (ready == readable)
+            return;
+        uint8_t token = 1;
+        pollfd arrived{peer, POLLIN, 0};
+        const bool done = ready
+                              ? write(master, &token, 1) == 1 && poll(&arrived, 1, TokenWaitMs) == 1
+                              : poll(&arrived, 1, TokenWaitMs) == 1 && read(peer, &token, 1) == 1;
+        if (!done)
+            bed.problems.push_back("could not mark " + Name() + (ready ? " readable" : " empty"));
+        readable = ready;
+    }
+
+    THidrawTestbed& bed;
+    TFakeUnit& unit;
+    const unsigned number = unit.state.node;
+    const std::vector<uint8_t> descriptor = UnitDescriptor(unit.state.firmware.inputLength);
+    UMockdevIoctlBase* const handler;
+    const int master;
+    // The pty's other end, opened here to take bytes off.
+    const int peer = ioctl(master, TIOCGPTPEER, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    bool readable = false;
+    bool gone = false;
+};
+
+TFakeUnit::TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family,
+                     unsigned launchMode, bool descriptorInSysfs)
+    : lock(lock), clock(clock), state(family, launchMode) {
+    state.descriptorInSysfs = descriptorInSysfs;
+    // Family 1 talks in 64-byte reports, family 2 in 32-byte ones, so the
+    // lengths the library uses must come from each unit's own descriptor.
+    state.firmware.inputLength = state.firmware.outputLength = family == 2 ? 33 : 65;
 }
 
-bool THidrawTestbed::Emulating() const {
-    return umockdev_in_mock_environment();
+uint8_t TFakeUnit::Register(uint8_t reg) {
+    return With([&](TUnitState& s) {
+        return s.firmware.registers.at(reg - KL_VRXEmu::Detail::FirstRegister);
+    });
+}
+
+TReports TFakeUnit::Received() {
+    return With([](TUnitState& s) { return s.firmware.received; });
+}
+
+void TFakeUnit::ClearReceived() {
+    With([](TUnitState& s) { s.firmware.ClearReceived(); });
+}
+
+std::vector<uint8_t> TFakeUnit::Message(uint8_t code, uint8_t value) {
+    std::vector<uint8_t> report(With([](TUnitState& s) { return s.firmware.outputLength; }), 0);
+    report[1] = code;
+    report[2] = value;
+    return report;
 }
 
 TFakeUnit& THidrawTestbed::PlugUnit(unsigned family, unsigned launchMode, bool descriptorInSysfs) {
     std::lock_guard<std::mutex> lock(mutex);
-    auto port = std::make_unique<TPort>();
-    port->number = static_cast<unsigned>(ports.size()) + 1;
-    port->unit = std::make_unique<TFakeUnit>(mutex, clock, family, launchMode);
-    port->descriptorInSysfs = descriptorInSysfs;
-    PlugLocked(*port);
-    ports.push_back(std::move(port));
-    return *ports.back()->unit;
+    units.push_back(
+        std::make_unique<TFakeUnit>(mutex, clock, family, launchMode, descriptorInSysfs));
+    PlugLocked(*units.back());
+    return *units.back();
 }
 
+// A USB mouse: no host of units opens it, so its node has no handler.
 void THidrawTestbed::PlugMouse() {
     std::lock_guard<std::mutex> lock(mutex);
-    auto port = std::make_unique<TPort>();
-    port->number = static_cast<unsigned>(ports.size()) + 1;
-    PlugLocked(*port);
-    ports.push_back(std::move(port));
+    AddDevice(0x046D, 0xC077, nextNode++, nullptr);
 }
 
-void THidrawTestbed::Unplug(TFakeUnit& unit) {
-    std::lock_guard<std::mutex> lock(mutex);
-    UnplugLocked(unit);
-}
-
-bool THidrawTestbed::HasNode(unsigned number) const {
-    std::error_code error;
-    return std::filesystem::exists(
-        std::filesystem::symlink_status(root + Format("/dev/hidraw%u", number), error));
-}
-
-bool THidrawTestbed::HasSysfsEntry(unsigned number) const {
-    std::error_code error;
-    return std::filesystem::exists(std::filesystem::symlink_status(
-        root + Format("/sys/class/hidraw/hidraw%u", number), error));
-}
-
-std::vector<std::string> THidrawTestbed::Problems() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return problems;
+// The HID device and its hidraw child, in umockdev's record format; returns
+// their sysfs paths, children first.
+std::vector<std::string> THidrawTestbed::AddDevice(uint16_t vid, uint16_t pid, unsigned number,
+                                                   const std::vector<uint8_t>* descriptor) {
+    const std::string hidName = Format("0003:%04X:%04X.", vid, pid) + Format("%04X", number + 1);
+    const std::string hid = "/devices/pci0000:00/usb1/" + hidName;
+    const std::string hidraw = hid + Format("/hidraw/hidraw%u", number);
+    std::string text =
+        "P: " + hid + "\nE: SUBSYSTEM=hid\n" + Format("E: HID_ID=0003:%08X:%08X\n", vid, pid);
+    if (descriptor != nullptr) {
+        text += "H: report_descriptor=";
+        for (uint8_t b : *descriptor)
+            text += Format("%02X", b);
+        text += "\n";
+    }
+    text += "\nP: " + hidraw + Format("\nE: DEVNAME=/dev/hidraw%u\nE: SUBSYSTEM=hidraw\n", number) +
+            "L: device=../../../" + hidName + Format("\nN: hidraw%u\n", number);
+    GError* error = nullptr;
+    if (!umockdev_testbed_add_from_string(bed, text.c_str(), &error)) {
+        problems.push_back(std::string("umockdev refused a device: ") + error->message);
+        g_error_free(error);
+    }
+    return {"/sys" + hidraw, "/sys" + hid};
 }
 
 // New nodes take numbers never used before in this testbed, so no node's
 // number is taken while the host may still hold an old node of it open.
-void THidrawTestbed::PlugLocked(TPort& port) {
-    TNodeIdentity id;
-    id.number = static_cast<unsigned>(nodes.size());
-    TFakeUnit* const unit = port.unit.get();
-    unsigned protocol = 0;
-    if (unit != nullptr) {
-        id.vendorId = UnitVendorId;
-        id.productId = unit->ProductIdLocked();
-        id.name = Format("VRX family %u unit", unit->firmware.family);
-        id.descriptor = UnitDescriptor(unit->firmware.inputLength, unit->firmware.outputLength);
-    } else {
-        id.vendorId = 0x046D;
-        id.productId = 0xC077;
-        id.name = "USB Optical Mouse";
-        id.descriptor = MouseDescriptor();
-        protocol = 2;  // boot protocol mouse
-    }
-    TRecords records = Records(port.number, nextHidDevice++, id, port.descriptorInSysfs, protocol);
+void THidrawTestbed::PlugLocked(TFakeUnit& unit) {
+    TUnitState& state = unit.state;
+    state.node = nextNode++;
+    const std::vector<uint8_t> descriptor = UnitDescriptor(state.firmware.inputLength);
+    state.devices = AddDevice(UnitVendorId, ProductId(state.firmware), state.node,
+                              state.descriptorInSysfs ? &descriptor : nullptr);
+    const std::string devNode = Format("/dev/hidraw%u", state.node);
+    nodes.push_back(std::make_shared<THidrawNode>(
+        *this, unit, umockdev_testbed_get_dev_fd(bed, devNode.c_str())));
     GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(bed, records.text.c_str(), &error)) {
-        ProblemLocked(std::string("umockdev refused a device: ") + error->message);
-        g_error_free(error);
-        return;
-    }
-    const std::string devNode = Format("/dev/hidraw%u", id.number);
-    const int master = umockdev_testbed_get_dev_fd(bed, devNode.c_str());
-    nodes.push_back(std::make_unique<THidrawNode>(*this, unit, std::move(id), master));
     if (!umockdev_testbed_attach_ioctl(bed, devNode.c_str(), nodes.back()->Handler(), &error)) {
-        ProblemLocked(std::string("umockdev refused a node handler: ") + error->message);
+        problems.push_back(std::string("umockdev refused a node handler: ") + error->message);
         g_error_free(error);
     }
-    port.node = nodes.back().get();
-    port.devices = std::move(records.devices);
-    if (unit != nullptr) {
-        unit->node = port.node->Identity().number;
-        unit->present = true;
-    }
+    state.current = nodes.back().get();
 }
 
 void THidrawTestbed::UnplugLocked(TFakeUnit& unit) {
-    TPort& port = PortOfLocked(unit);
-    if (port.node == nullptr)
+    TUnitState& state = unit.state;
+    if (state.current == nullptr)
         return;
-    for (const std::string& device : port.devices)
+    for (const std::string& device : state.devices)
         umockdev_testbed_remove_device(bed, device.c_str());
-    port.devices.clear();
-    port.node->VanishLocked();
-    port.node = nullptr;
-    unit.present = false;
-}
-
-void THidrawTestbed::ReplugLocked(TFakeUnit& unit) {
-    UnplugLocked(unit);
-    PlugLocked(PortOfLocked(unit));
-}
-
-void THidrawTestbed::ProblemLocked(const std::string& problem) {
-    problems.push_back(problem);
-}
-
-THidrawTestbed::TPort& THidrawTestbed::PortOfLocked(const TFakeUnit& unit) {
-    for (const auto& port : ports)
-        if (port->unit.get() == &unit)
-            return *port;
-    throw std::logic_error("the unit is not on this testbed");
+    state.current->VanishLocked();
+    state.current = nullptr;
 }
 
 }  // namespace KL_VRXTest

@@ -1,89 +1,142 @@
 // A USB bus of HID devices as the Linux kernel shows it, made by umockdev
-// for a process that runs under umockdev-wrapper: for each device a USB
-// device, its HID interface, the HID device with its uevent (HID_ID,
-// HID_NAME, ...) and report_descriptor, and that device's hidraw child with
-// /sys/class/hidraw/hidrawN and /dev/hidrawN. Units answer behind their
-// nodes (THidrawNode, TFakeUnit); a mouse stands for every other HID device.
+// for a process that runs under umockdev-wrapper: for each device its HID
+// device with its uevent (HID_ID) and report_descriptor, and that
+// device's hidraw child with /sys/class/hidraw/hidrawN and /dev/hidrawN.
+// Units answer behind their nodes as the kernel's hidraw driver does: the
+// ioctls the library uses, write() of one output report (report ID first),
+// read() of the oldest input report without the report ID byte, and poll()
+// readable exactly while a report waits or the device is gone. A mouse
+// stands for every other HID device.
 //
-// Unplugging removes the device's sysfs entries and node; a unit that
-// switches launch mode leaves the same way and comes back on the same port
-// under its other product ID, with a new node number (its old node is still
-// held open by the host, as the kernel would keep that number taken).
+// Unplugging removes the device's sysfs entries and node; handles open on
+// it then fail writes and ioctls with ENODEV and reads with EIO. A unit that
+// switches launch mode leaves the same way and comes back under its other
+// product ID, with a new node number (the kernel keeps the
+// old number taken while the host holds that node open).
 #pragma once
 
 #include <umockdev.h>
 
+#include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "umockdev/fake_unit.h"
-#include "umockdev/hidraw_node.h"
-#include "umockdev/virtual_time_os.h"
+#include "emulator/unit_firmware.h"
 
 namespace KL_VRXTest {
 
-class THidrawTestbed {
+// Milliseconds that only Sleep advances, shared by the host's OS layer and
+// the fake units' firmware (for their register transitions).
+class TVirtualClock {
   public:
-    explicit THidrawTestbed(const TVirtualClock& clock);
-    ~THidrawTestbed();
-    THidrawTestbed(const THidrawTestbed&) = delete;
-    THidrawTestbed& operator=(const THidrawTestbed&) = delete;
+    uint64_t Now() const { return now.load(); }
+    void Advance(uint32_t ms) { now.fetch_add(ms); }
 
-    // False when the process does not run under umockdev's preload; the
-    // library would then see the machine's own /sys and /dev.
-    bool Emulating() const;
+  private:
+    std::atomic<uint64_t> now{0};
+};
 
-    // Plugs a unit of family 1 or 2 into the next USB port. Launch mode 2
-    // shows the family's first product ID, any other mode its second. With
-    // descriptorInSysfs false its sysfs entry lacks report_descriptor, and
-    // only the HIDIOCGRDESC ioctls give the descriptor.
-    TFakeUnit& PlugUnit(unsigned family, unsigned launchMode = 2, bool descriptorInSysfs = true);
-    // Plugs a USB mouse, with a report descriptor recorded from a real one.
-    void PlugMouse();
-    // The unit leaves the bus; handles open on it see it gone.
-    void Unplug(TFakeUnit& unit);
+class THidrawNode;
+using TReports = std::vector<std::vector<uint8_t>>;
 
-    // Whether /dev/hidrawN and /sys/class/hidraw/hidrawN exist now.
-    bool HasNode(unsigned number) const;
-    bool HasSysfsEntry(unsigned number) const;
+// When a unit told to vanish on a command leaves the bus.
+enum class TUnplug {
+    AsWritten,    // the report is never delivered: the write fails
+    BeforeReply,  // the unit takes the command and goes before it answers
+};
 
-    // Everything the nodes met that a real system would not have let pass
-    // (a read that would block for ever, I/O on the mouse, ...); a test
-    // that ends with any has failed.
-    std::vector<std::string> Problems() const;
+// One unit: the emulator's firmware (its registers, received reports,
+// replies and fault switches; firmware.silent: it sends no reply) and what
+// the bus knows of it.
+struct TUnitState {
+    TUnitState(unsigned family, unsigned launchMode) : firmware(family, launchMode) {}
+    KL_VRXEmu::Detail::TUnitFirmware firmware;
+    std::optional<std::pair<uint8_t, TUnplug>> unplugOn;  // leaves when sent this code
+    unsigned node = 0;                 // N of the /dev/hidrawN it shows as now, or last did
+    unsigned opens = 0;                // how often the host opened one of its nodes
+    bool descriptorInSysfs = true;     // else only HIDIOCGRDESC gives it
+    THidrawNode* current = nullptr;    // null while unplugged
+    std::vector<std::string> devices;  // its sysfs devices, children first
+};
+
+// A test's handle on a unit. The node handlers run on umockdev's thread and
+// share the testbed's lock with the test.
+class TFakeUnit {
+  public:
+    TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family, unsigned launchMode,
+              bool descriptorInSysfs);
+
+    // f(state) under the lock, the register transitions due by now applied.
+    template <typename F>
+    auto With(F f) {
+        std::lock_guard<std::mutex> guard(lock);
+        state.firmware.Settle(clock.Now());
+        return f(state);
+    }
+    uint8_t Register(uint8_t reg);
+    unsigned Opens() {
+        return With([](TUnitState& s) { return s.opens; });
+    }
+    TReports Received();
+    void ClearReceived();
+    // A command as the unit receives it: report ID 0, the code, the value,
+    // zeros to its output report length.
+    std::vector<uint8_t> Message(uint8_t code, uint8_t value = 0);
 
   private:
     friend class THidrawNode;
+    friend class THidrawTestbed;
+    std::mutex& lock;
+    const TVirtualClock& clock;
+    TUnitState state;
+};
 
-    // A port and what is plugged into it (unit null: the mouse).
-    struct TPort {
-        unsigned number = 0;
-        std::unique_ptr<TFakeUnit> unit;
-        bool descriptorInSysfs = true;
-        THidrawNode* node = nullptr;       // the device's node now; null while unplugged
-        std::vector<std::string> devices;  // its sysfs devices, children first
-    };
+class THidrawTestbed {
+  public:
+    explicit THidrawTestbed(const TVirtualClock& clock)
+        : clock(clock), bed(umockdev_testbed_new()) {}
+    // The testbed goes first: it stops serving the nodes before their
+    // handlers go.
+    ~THidrawTestbed() { g_object_unref(bed); }
 
+    bool Emulating() const { return umockdev_in_mock_environment(); }
+    // A unit of family 1 or 2; launch mode 2 shows the
+    // family's first product ID, any other mode its second.
+    TFakeUnit& PlugUnit(unsigned family, unsigned launchMode = 2, bool descriptorInSysfs = true);
+    void PlugMouse();
+    void Unplug(TFakeUnit& unit) {
+        std::lock_guard<std::mutex> lock(mutex);
+        UnplugLocked(unit);
+    }
+    // Everything the nodes met that a real system would not let pass (a
+    // read that would block for ever, ...): a test that ends with any fails.
+    std::vector<std::string> Problems() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return problems;
+    }
+
+  private:
+    friend class THidrawNode;
     // The callers hold the lock.
-    void PlugLocked(TPort& port);
+    std::vector<std::string> AddDevice(uint16_t vid, uint16_t pid, unsigned number,
+                                       const std::vector<uint8_t>* descriptor);
+    void PlugLocked(TFakeUnit& unit);
     void UnplugLocked(TFakeUnit& unit);
-    void ReplugLocked(TFakeUnit& unit);
-    void ProblemLocked(const std::string& problem);
-    TPort& PortOfLocked(const TFakeUnit& unit);
 
-    // One lock for the units, the nodes and the testbed: the node handlers
-    // run on umockdev's thread, the tests on theirs.
     mutable std::mutex mutex;
     const TVirtualClock& clock;
     UMockdevTestbed* const bed;
-    const std::string root;
-    std::vector<std::unique_ptr<TPort>> ports;
+    std::vector<std::unique_ptr<TFakeUnit>> units;
     // Every node ever made; a gone one still serves the handles open on it.
-    std::vector<std::unique_ptr<THidrawNode>> nodes;
+    // (Shared: the deleter is made where the node's type is complete.)
+    std::vector<std::shared_ptr<THidrawNode>> nodes;
     std::vector<std::string> problems;
-    unsigned nextHidDevice = 1;
+    unsigned nextNode = 0;
 };
 
 }  // namespace KL_VRXTest

@@ -1,6 +1,11 @@
 // Host-level tests of the real Linux OS layer: the library, driven through
 // its public header only, on hidraw units that umockdev emulates, with time
 // on a virtual clock. The process runs under umockdev-wrapper.
+//
+// Every module, enumeration, device and file call goes to a TLinuxOs on the
+// machine's own /sys and /dev (which umockdev redirects to its testbed);
+// only GetTickCount and Sleep are virtual, so the library's 5 s launch-mode
+// pauses, 5 ms polls and 3 s reply time-outs cost no real time.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -8,27 +13,49 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 #include "KL_VRX/KL_VRX.h"
+#include "os/linux/linux_os.h"
+#include "state/library_state.h"
+#include "support/forwarding_os.h"
+#include "support/row_name.h"
 #include "umockdev/hidraw_testbed.h"
-#include "umockdev/virtual_time_os.h"
 
 namespace KL_VRXTest {
+
+// While it lives, the library's OS. Constructing and destroying it each put
+// the library's process-wide state back to its load-time values, so every
+// test starts from a freshly loaded library and no binding outlives it.
+// Report reads only look (a slice of 0): a fake unit queues its reply
+// before the write that asked for it returns, and a silent unit's reply
+// time-out then passes on the virtual clock, 5 ms per empty read.
+class TVirtualTimeOs final : public TForwardingOs {
+  public:
+    explicit TVirtualTimeOs(TVirtualClock& clock)
+        : TForwardingOs(real), clock(clock), real("/sys", "/dev", 0) {
+        KL_VRXState::ResetLibraryState();
+        KL_VRXOS::SetActiveOs(this);
+    }
+    // Unbinds through this object while it is still the active OS.
+    ~TVirtualTimeOs() override {
+        KL_VRXState::ResetLibraryState();
+        KL_VRXOS::SetActiveOs(nullptr);
+    }
+
+    // The tick count is the clock's milliseconds (wrapping at 32 bits);
+    // Sleep(n) returns at once and adds exactly n.
+    uint32_t GetTickCount() override { return static_cast<uint32_t>(clock.Now()); }
+    void Sleep(uint32_t ms) override { clock.Advance(ms); }
+
+  private:
+    TVirtualClock& clock;
+    KL_VRXOS::TLinuxOs real;
+};
 
 struct TDeleteVRX {
     void operator()(KL_VRXSDK::KL_IVRX* vrx) const { EXPECT_EQ(DeleteVRX(vrx), 0u); }
 };
 using TVRX = std::unique_ptr<KL_VRXSDK::KL_IVRX, TDeleteVRX>;
-
-// A command message as the unit receives it: report ID 0, the code, the
-// value, zeros to the unit's output report length.
-inline std::vector<uint8_t> Message(const TFakeUnit& unit, uint8_t code, uint8_t value = 0) {
-    std::vector<uint8_t> report(unit.OutputLength(), 0);
-    report[1] = code;
-    report[2] = value;
-    return report;
-}
 
 class HidrawHost : public ::testing::Test {
   protected:
@@ -52,5 +79,9 @@ class HidrawHost : public ::testing::Test {
     THidrawTestbed bed{clock};
     TVirtualTimeOs os{clock};
 };
+
+// A parameterised host test over rows of TRow.
+template <typename TRow>
+class HidrawHostP : public HidrawHost, public ::testing::WithParamInterface<TRow> {};
 
 }  // namespace KL_VRXTest
