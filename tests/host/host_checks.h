@@ -141,27 +141,10 @@ inline void CheckCallbacks(KLSYS_IVRX& vrx) {
 }
 
 // Objects the library did not make, which it never deletes: the host's own
-// implementation of KL_IVRX alone (never re-typed either), and of the
-// system interface.
-class THostVRX : public KL_VRXSDK::KL_IVRX {
-  public:
-    virtual uint32_t GetPositionCount(uint32_t*) { return 0; }
-    virtual uint32_t GetPosition21(uint32_t*) { return 0; }
-    virtual uint32_t SetPosition21(uint32_t) { return 0; }
-    virtual uint32_t GetPosition20(uint32_t*) { return 0; }
-    virtual uint32_t SetPosition20(uint32_t) { return 0; }
-    virtual uint32_t GetPosition22(uint32_t*) { return 0; }
-    virtual uint32_t SetPosition22(uint32_t) { return 0; }
-    virtual uint32_t GetPosition23(uint32_t*) { return 0; }
-    virtual uint32_t SetPosition23(uint32_t) { return 0; }
-    virtual uint32_t SetState224(uint32_t) { return 0; }
-    virtual uint32_t SetState18(uint32_t) { return 0; }
-    virtual uint32_t GetPosition24(uint32_t*) { return 0; }
-    virtual uint32_t SetPosition24(uint32_t) { return 0; }
-    virtual const char* GetLastErrorText() { return ""; }
-};
-
-class THostSystem : public KLSYS_IVRX {
+// implementation of KL_IVRX alone (never re-typed either, though it adds the
+// system interface's entries), and of the system interface.
+template <typename TBase>
+class THostObject : public TBase {
   public:
     virtual uint32_t GetPositionCount(uint32_t*) { return 1; }
     virtual uint32_t GetPosition21(uint32_t*) { return 1; }
@@ -196,6 +179,43 @@ class THostSystem : public KLSYS_IVRX {
     virtual uint32_t GetPosition19(uint32_t*) { return 1; }
     virtual uint32_t SetPosition19(uint32_t) { return 1; }
 };
+typedef THostObject<KL_VRXSDK::KL_IVRX> THostVRX;
+typedef THostObject<KLSYS_IVRX> THostSystem;
+
+// The six exports, however the host reached them.
+struct TExports {
+    uint32_t(KL_VRX_CALL* getCount)(uint32_t*);
+    const char*(KL_VRX_CALL* lastError)();
+    KL_VRXSDK::KL_IVRX*(KL_VRX_CALL* create)(int32_t);
+    KL_VRXSDK::KL_IVRX*(KL_VRX_CALL* createInternal)(int32_t);
+    uint32_t(KL_VRX_CALL* destroy)(KL_VRXSDK::KL_IVRX*);
+    KL_VRXSDK::KL_IVRX2*(KL_VRX_CALL* getVrx2)(KL_VRXSDK::KL_IVRX*);
+};
+
+// GetModelFamily called by its number in the published table, as a host
+// that has only the table does.
+inline uint32_t ModelFamilyBySlot(KL_VRXSDK::KL_IVRX* vrx, int slot) {
+    typedef uint32_t (*TGet)(KL_VRXSDK::KL_IVRX*, uint32_t*);
+    TGet get = reinterpret_cast<TGet>((*reinterpret_cast<void***>(vrx))[slot]);
+    uint32_t family = 0;
+    return get(vrx, &family) == 0 ? family : 99;
+}
+
+// Null pointers and objects of the host's own: own is never re-typed, system
+// is as GetVRX2 may see it; neither is deleted.
+inline void CheckForeignObjects(const TExports& dll, THostVRX& own, THostSystem& system,
+                                KL_VRXSDK::KL_IVRX2* systemAsVrx2) {
+    const char* refused = "Couldn't delete VRX object: Invalid pointer!";
+    HOST_CHECK(dll.create(-1) == 0);
+    HOST_CHECK(SameText(dll.lastError(), "Index out of range."));
+    HOST_CHECK(dll.destroy(0) == 0 && dll.getVrx2(0) == 0 && dll.getVrx2(&own) == 0);
+    HOST_CHECK(dll.getVrx2(&system) == systemAsVrx2);
+    HOST_CHECK(SameText(dll.lastError(), "Index out of range."));  // untouched by null and own
+    HOST_CHECK(dll.destroy(&own) == 513);
+    HOST_CHECK(SameText(dll.lastError(), refused));
+    HOST_CHECK(dll.create(-1) == 0 && dll.destroy(&system) == 513);
+    HOST_CHECK(SameText(dll.lastError(), refused));
+}
 
 }  // namespace KL_VRXHost
 
