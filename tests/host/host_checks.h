@@ -141,10 +141,27 @@ inline void CheckCallbacks(KLSYS_IVRX& vrx) {
 }
 
 // Objects the library did not make, which it never deletes: the host's own
-// implementation of KL_IVRX alone (never re-typed either, though it adds the
-// system interface's entries), and of the system interface.
-template <typename TBase>
-class THostObject : public TBase {
+// implementation of KL_IVRX alone (never re-typed either), and of the
+// system interface.
+class THostVRX : public KL_VRXSDK::KL_IVRX {
+  public:
+    virtual uint32_t GetPositionCount(uint32_t*) { return 0; }
+    virtual uint32_t GetPosition21(uint32_t*) { return 0; }
+    virtual uint32_t SetPosition21(uint32_t) { return 0; }
+    virtual uint32_t GetPosition20(uint32_t*) { return 0; }
+    virtual uint32_t SetPosition20(uint32_t) { return 0; }
+    virtual uint32_t GetPosition22(uint32_t*) { return 0; }
+    virtual uint32_t SetPosition22(uint32_t) { return 0; }
+    virtual uint32_t GetPosition23(uint32_t*) { return 0; }
+    virtual uint32_t SetPosition23(uint32_t) { return 0; }
+    virtual uint32_t SetState224(uint32_t) { return 0; }
+    virtual uint32_t SetState18(uint32_t) { return 0; }
+    virtual uint32_t GetPosition24(uint32_t*) { return 0; }
+    virtual uint32_t SetPosition24(uint32_t) { return 0; }
+    virtual const char* GetLastErrorText() { return ""; }
+};
+
+class THostSystem : public KLSYS_IVRX {
   public:
     virtual uint32_t GetPositionCount(uint32_t*) { return 1; }
     virtual uint32_t GetPosition21(uint32_t*) { return 1; }
@@ -179,8 +196,6 @@ class THostObject : public TBase {
     virtual uint32_t GetPosition19(uint32_t*) { return 1; }
     virtual uint32_t SetPosition19(uint32_t) { return 1; }
 };
-typedef THostObject<KL_VRXSDK::KL_IVRX> THostVRX;
-typedef THostObject<KLSYS_IVRX> THostSystem;
 
 // The six exports, however the host reached them.
 struct TExports {
