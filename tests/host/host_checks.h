@@ -197,6 +197,41 @@ class THostSystem : public KLSYS_IVRX {
     virtual uint32_t SetPosition19(uint32_t) { return 1; }
 };
 
+// The six exports, however the host reached them.
+struct TExports {
+    uint32_t(KL_VRX_CALL* getCount)(uint32_t*);
+    const char*(KL_VRX_CALL* lastError)();
+    KL_VRXSDK::KL_IVRX*(KL_VRX_CALL* create)(int32_t);
+    KL_VRXSDK::KL_IVRX*(KL_VRX_CALL* createInternal)(int32_t);
+    uint32_t(KL_VRX_CALL* destroy)(KL_VRXSDK::KL_IVRX*);
+    KL_VRXSDK::KL_IVRX2*(KL_VRX_CALL* getVrx2)(KL_VRXSDK::KL_IVRX*);
+};
+
+// GetModelFamily called by its number in the published table, as a host
+// that has only the table does.
+inline uint32_t ModelFamilyBySlot(KL_VRXSDK::KL_IVRX* vrx, int slot) {
+    typedef uint32_t (*TGet)(KL_VRXSDK::KL_IVRX*, uint32_t*);
+    TGet get = reinterpret_cast<TGet>((*reinterpret_cast<void***>(vrx))[slot]);
+    uint32_t family = 0;
+    return get(vrx, &family) == 0 ? family : 99;
+}
+
+// Null pointers and objects of the host's own: own is never re-typed, system
+// is as GetVRX2 may see it; neither is deleted.
+inline void CheckForeignObjects(const TExports& dll, THostVRX& own, THostSystem& system,
+                                KL_VRXSDK::KL_IVRX2* systemAsVrx2) {
+    const char* refused = "Couldn't delete VRX object: Invalid pointer!";
+    HOST_CHECK(dll.create(-1) == 0);
+    HOST_CHECK(SameText(dll.lastError(), "Index out of range."));
+    HOST_CHECK(dll.destroy(0) == 0 && dll.getVrx2(0) == 0 && dll.getVrx2(&own) == 0);
+    HOST_CHECK(dll.getVrx2(&system) == systemAsVrx2);
+    HOST_CHECK(SameText(dll.lastError(), "Index out of range."));  // untouched by null and own
+    HOST_CHECK(dll.destroy(&own) == 513);
+    HOST_CHECK(SameText(dll.lastError(), refused));
+    HOST_CHECK(dll.create(-1) == 0 && dll.destroy(&system) == 513);
+    HOST_CHECK(SameText(dll.lastError(), refused));
+}
+
 }  // namespace KL_VRXHost
 
 #endif  // KL_VRX_TESTS_HOST_CHECKS_H

@@ -19,85 +19,55 @@
 #endif
 
 using namespace KL_VRXSDK;
-using KL_VRXHost::SameText;
+using namespace KL_VRXHost;
 
 namespace {
 
 int failures = 0;
 
-typedef uint32_t(KL_VRX_CALL* TGetVRXDeviceCount)(uint32_t*);
-typedef const char*(KL_VRX_CALL* TGetLastVRXDLLError)();
-typedef KL_IVRX*(KL_VRX_CALL* TCreateVRX)(int32_t);
-typedef uint32_t(KL_VRX_CALL* TDeleteVRX)(KL_IVRX*);
-typedef KL_IVRX2*(KL_VRX_CALL* TGetVRX2)(KL_IVRX*);
-
-// The loader's three calls, as a host on each system makes them.
-#if defined(_WIN32)
-typedef HMODULE TModule;
-#define LOAD_LIBRARY(path) LoadLibraryA(path)
-#define ENTRY_POINT(module, name) GetProcAddress(module, name)
-#define UNLOAD_LIBRARY(module) FreeLibrary(module)
-#else
-typedef void* TModule;
-#define LOAD_LIBRARY(path) dlopen(path, RTLD_NOW | RTLD_LOCAL)
-#define ENTRY_POINT(module, name) dlsym(module, name)
-#define UNLOAD_LIBRARY(module) dlclose(module)
-#endif
-
-// The export named name as a function of type T (null when missing).
+// The export named name into function (null when missing), as a host on
+// each system resolves it.
 template <typename T>
-T Resolve(TModule module, const char* name) {
-    T function = 0;
-    const auto entry = ENTRY_POINT(module, name);
+void Resolve(void* module, const char* name, T& function) {
+#if defined(_WIN32)
+    const FARPROC entry = GetProcAddress(static_cast<HMODULE>(module), name);
+#else
+    void* const entry = dlsym(module, name);
+#endif
     memcpy(&function, &entry, sizeof function);  // no cast between function types
-    return function;
 }
 
-// GetModelFamily called by its number in the published table, as a host
-// that has only the table does: after the destructor's one entry (the DLL)
-// or two (the Itanium layout).
+// GetModelFamily's number in the published table: after the destructor's
+// one entry (the DLL) or two (the Itanium layout). The system interface as
+// this host may reach it: with its own type information where the library
+// shares its ABI, from GetVRX2 otherwise.
 #if defined(KL_VRX_DLL_LAYOUT_FOR_GCC)
 const int ModelFamilySlot = 15;
+KLSYS_IVRX* SystemInterface(KL_IVRX*, KL_IVRX2* vrx2) {
+    return static_cast<KLSYS_IVRX*>(vrx2);
+}
 #else
 const int ModelFamilySlot = 16;
-#endif
-
-uint32_t ModelFamilyBySlot(KL_IVRX* vrx) {
-    typedef uint32_t (*TGet)(KL_IVRX*, uint32_t*);
-    void** table = *reinterpret_cast<void***>(vrx);
-    TGet get = 0;
-    memcpy(&get, &table[ModelFamilySlot], sizeof get);
-    uint32_t family = 0;
-    return get(vrx, &family) == 0 ? family : 99;
-}
-
-// The system interface as this host may reach it: with its own type
-// information where the library shares its ABI, from GetVRX2 otherwise.
 KLSYS_IVRX* SystemInterface(KL_IVRX* vrx, KL_IVRX2* vrx2) {
-#if defined(KL_VRX_DLL_LAYOUT_FOR_GCC)
-    (void)vrx;
-    return static_cast<KLSYS_IVRX*>(vrx2);
-#else
     KLSYS_IVRX* sys = dynamic_cast<KLSYS_IVRX*>(vrx);
     HOST_CHECK(sys == vrx2);
     return sys;
-#endif
 }
+#endif
 
-void DriveController(TCreateVRX create, TDeleteVRX destroy, TGetVRX2 getVrx2) {
-    KL_IVRX* vrx = create(0);
+void DriveController(const TExports& dll, KL_IVRX* vrx) {
     HOST_CHECK(vrx != 0);
     if (vrx == 0)
         return;
-    KL_IVRX2* vrx2 = getVrx2(vrx);
+    KL_IVRX2* vrx2 = dll.getVrx2(vrx);
     HOST_CHECK(vrx2 != 0 && static_cast<void*>(vrx2) == static_cast<void*>(vrx));
-    HOST_CHECK(ModelFamilyBySlot(vrx) == 2);
+    HOST_CHECK(ModelFamilyBySlot(vrx, ModelFamilySlot) == 2);
     KLSYS_IVRX* sys = vrx2 != 0 ? SystemInterface(vrx, vrx2) : 0;
     if (sys != 0) {
-        KL_VRXHost::DriveSimulatedUnit(*sys);
-        KL_VRXHost::CheckCallbacks(*sys);
+        DriveSimulatedUnit(*sys);
+        CheckCallbacks(*sys);
     }
-    HOST_CHECK(destroy(vrx) == 0);
+    HOST_CHECK(dll.destroy(vrx) == 0);
 }
 
 }  // namespace
@@ -112,47 +82,47 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: %s <shared library>\n", argv[0]);
         return 2;
     }
-    TModule library = LOAD_LIBRARY(argv[1]);
+#if defined(_WIN32)
+    void* library = LoadLibraryA(argv[1]);
+#else
+    void* library = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
+#endif
     if (library == 0) {
         fprintf(stderr, "cannot load %s\n", argv[1]);
         return 1;
     }
-    TGetVRXDeviceCount getCount = Resolve<TGetVRXDeviceCount>(library, "GetVRXDeviceCount");
-    TGetLastVRXDLLError lastError = Resolve<TGetLastVRXDLLError>(library, "GetLastVRXDLLError");
-    TCreateVRX create = Resolve<TCreateVRX>(library, "CreateVRX");
-    TCreateVRX createInternal = Resolve<TCreateVRX>(library, "CreateVRXInternal");
-    TDeleteVRX destroy = Resolve<TDeleteVRX>(library, "DeleteVRX");
-    TGetVRX2 getVrx2 = Resolve<TGetVRX2>(library, "GetVRX2");
-    HOST_CHECK(getCount && lastError && create && createInternal && destroy && getVrx2);
+    TExports dll;
+    Resolve(library, "GetVRXDeviceCount", dll.getCount);
+    Resolve(library, "GetLastVRXDLLError", dll.lastError);
+    Resolve(library, "CreateVRX", dll.create);
+    Resolve(library, "CreateVRXInternal", dll.createInternal);
+    Resolve(library, "DeleteVRX", dll.destroy);
+    Resolve(library, "GetVRX2", dll.getVrx2);
+    HOST_CHECK(dll.getCount && dll.lastError && dll.create && dll.createInternal && dll.destroy &&
+               dll.getVrx2);
     if (failures != 0)
         return 1;
 
-    HOST_CHECK(SameText(lastError(), ""));
+    HOST_CHECK(SameText(dll.lastError(), ""));
     uint32_t count = 0;
-    HOST_CHECK(getCount(&count) == 0 && count >= 1);
+    HOST_CHECK(dll.getCount(&count) == 0 && count >= 1);
+    DriveController(dll, dll.create(0));
+    DriveController(dll, dll.createInternal(0));
 
-    DriveController(create, destroy, getVrx2);
-    DriveController(createInternal, destroy, getVrx2);
-
-    HOST_CHECK(create(-1) == 0);
-    HOST_CHECK(SameText(lastError(), "Index out of range."));
-    HOST_CHECK(destroy(0) == 0);
-    HOST_CHECK(getVrx2(0) == 0);
-    KL_VRXHost::THostVRX own;
-    KL_VRXHost::THostSystem system;
-    HOST_CHECK(getVrx2(&own) == 0);
+    THostVRX own;
+    THostSystem system;
 #if defined(KL_VRX_DLL_LAYOUT_FOR_GCC)
     // The DLL cannot read GCC's type information: a host's own object is foreign.
-    HOST_CHECK(getVrx2(&system) == 0);
+    CheckForeignObjects(dll, own, system, 0);
 #else
-    HOST_CHECK(getVrx2(&system) == static_cast<KL_IVRX2*>(&system));
+    CheckForeignObjects(dll, own, system, &system);
 #endif
-    HOST_CHECK(SameText(lastError(), "Index out of range."));  // untouched by null and own
-    HOST_CHECK(destroy(&own) == 513);
-    HOST_CHECK(SameText(lastError(), "Couldn't delete VRX object: Invalid pointer!"));
-    HOST_CHECK(destroy(&system) == 513);
 
-    UNLOAD_LIBRARY(library);
+#if defined(_WIN32)
+    FreeLibrary(static_cast<HMODULE>(library));
+#else
+    dlclose(library);
+#endif
     if (failures == 0)
         printf("host test passed\n");
     return failures == 0 ? 0 : 1;

@@ -54,22 +54,20 @@ TEST(PlantedHidDll, ABareNameLoadsThePlant) {
     EXPECT_TRUE(DecoyLoaded());
 }
 
-class PlantedHidDllSearch : public ::testing::TestWithParam<TSystemDirectorySearch> {};
-
-TEST_P(PlantedHidDllSearch, BindsTheSystemHidDll) {
-    HMODULE module = static_cast<HMODULE>(KL_VRXOS::LoadSystemLibrary("HID.DLL", GetParam()));
+// Either form of the search binds Windows' own hid.dll.
+void ExpectSystemHidDllBound(TSystemDirectorySearch search) {
+    HMODULE module = static_cast<HMODULE>(KL_VRXOS::LoadSystemLibrary("HID.DLL", search));
     ExpectSystemHidDll(module);
     EXPECT_TRUE(FreeLibrary(module));
 }
 
-INSTANTIATE_TEST_SUITE_P(Forms, PlantedHidDllSearch,
-                         ::testing::Values(TSystemDirectorySearch::SearchFlag,
-                                           TSystemDirectorySearch::ExplicitPath),
-                         [](const auto& info) {
-                             return info.param == TSystemDirectorySearch::SearchFlag
-                                        ? "SearchFlag"
-                                        : "ExplicitPath";
-                         });
+TEST(PlantedHidDll, SearchFlagBindsTheSystemHidDll) {
+    ExpectSystemHidDllBound(TSystemDirectorySearch::SearchFlag);
+}
+
+TEST(PlantedHidDll, ExplicitPathBindsTheSystemHidDll) {
+    ExpectSystemHidDllBound(TSystemDirectorySearch::ExplicitPath);
+}
 
 // Only a bare name is taken: the decoy's own path is refused outright.
 TEST(PlantedHidDll, ANameWithADirectoryIsRefused) {

@@ -17,10 +17,6 @@ struct TCommandLineRow {
     std::string expected;
 };
 
-std::ostream& operator<<(std::ostream& out, const TCommandLineRow& row) {
-    return out << row.name;
-}
-
 std::string Summary(const std::vector<std::string>& args) {
     std::string error;
     const auto line = ParseCommandLine(args, error);

@@ -99,17 +99,6 @@ class LibraryLog : public ::testing::Test {
 
     std::string LogFile() const { return dir.ReadFile("VRXHIDLog.log"); }
 
-    // A short log: two reads of register 21, a move and the deletion.
-    std::string SessionLog() {
-        KL_VRXSDK::KLSYS_IVRX* vrx = Create(1);
-        uint32_t value = 0;
-        EXPECT_EQ(vrx->GetPosition21(&value), 0u);
-        EXPECT_EQ(vrx->SetPosition21(2), 0u);
-        EXPECT_EQ(vrx->GetPosition21(&value), 0u);
-        DeleteVRX(vrx);
-        return LogFile();
-    }
-
     TTempDir dir;
     KL_VRXEmu::TEmulatedBus bus;
 };

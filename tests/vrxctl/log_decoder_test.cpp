@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <thread>
@@ -23,30 +24,15 @@ using namespace KL_VRXTest;
 
 namespace {
 
-// Code and value of every report the unit received.
-std::vector<std::vector<uint8_t>> Messages(const TEmulatedUnit& unit) {
-    std::vector<std::vector<uint8_t>> messages;
-    for (const auto& report : unit.Received())
-        messages.push_back({report.at(1), report.at(2)});
-    return messages;
-}
-
-// Code and value of every decoded exchange.
-std::vector<std::vector<uint8_t>> Messages(const TDecoded& decoded) {
-    std::vector<std::vector<uint8_t>> messages;
-    for (const TLogEntry& exchange : decoded.Exchanges())
-        messages.push_back(
-            {exchange.Command(), exchange.sent.size() >= 3 ? exchange.sent[2] : uint8_t{0}});
-    return messages;
-}
-
 // Reopening a unit with the log on, a move, a block read and the park at
-// deletion: one entry per exchange, exactly the messages the unit received,
-// each answered with the value the unit holds.
+// deletion: one entry per exchange the unit received, each answered with
+// the value the unit holds. The tick count is written as a signed number
+// and wraps during the session: answer times across the wrap are still
+// those of the exchanges.
 TEST_F(LibraryLog, DecodesEveryExchangeOfASession) {
-    TEmulatedUnit& unit = bus.AttachUnit(1);
+    bus.AttachUnit(1);
     KLSYS_IVRX* vrx = Create(1);
-    unit.ClearReceived();
+    bus.SetTick(0xFFFFFFFB);
     ASSERT_EQ(vrx->Open(1, 0), 0u) << vrx->GetLastErrorText();
     ASSERT_EQ(vrx->SetPosition21(2), 0u) << vrx->GetLastErrorText();
     uint32_t number = 0;
@@ -54,60 +40,48 @@ TEST_F(LibraryLog, DecodesEveryExchangeOfASession) {
     DeleteVRX(vrx);
 
     const TDecoded decoded = Decode(LogFile());
-    EXPECT_EQ(Messages(decoded), Messages(unit));
-    const std::vector<std::string> expected = {
-        // Open first parks and closes what the creation opened.
-        "State18 read 15 answered",
-        "SetState18 sent 127 answered",
-        "State18 read 127 answered",
-        "State18 read 127 answered",
-        "closed",
-        "opened",
-        "State18 read 127 answered",
-        "SetState18 sent 15 answered",
-        "State18 read 15 answered",
-        "State18 read 15 answered",
-        "SetPosition19 sent 1 answered",
-        "Position19 read 1 answered",
-        "Position19 read 1 answered",
-        "SetPosition21 sent 3 answered",
-        "Position21 read 3 answered",
-        "Position21 read 3 answered",
-        "ReadDeviceNumber answered",
-        "State18 read 15 answered",
-        "SetState18 sent 127 answered",
-        "State18 read 127 answered",
-        "State18 read 127 answered",
-        "closed",
-    };
+    // Open first parks and closes what the creation opened.
+    const std::vector<std::string> expected = {"State18 read 15 answered",
+                                               "SetState18 sent 127 answered",
+                                               "State18 read 127 answered",
+                                               "State18 read 127 answered",
+                                               "closed",
+                                               "opened",
+                                               "State18 read 127 answered",
+                                               "SetState18 sent 15 answered",
+                                               "State18 read 15 answered",
+                                               "State18 read 15 answered",
+                                               "SetPosition19 sent 1 answered",
+                                               "Position19 read 1 answered",
+                                               "Position19 read 1 answered",
+                                               "SetPosition21 sent 3 answered",
+                                               "Position21 read 3 answered",
+                                               "Position21 read 3 answered",
+                                               "ReadDeviceNumber answered",
+                                               "State18 read 15 answered",
+                                               "SetState18 sent 127 answered",
+                                               "State18 read 127 answered",
+                                               "State18 read 127 answered",
+                                               "closed"};
     EXPECT_EQ(Briefs(decoded), expected);
     const std::vector<TLogEntry> exchanges = decoded.Exchanges();
+    EXPECT_EQ(exchanges[0].tick, 0xFFFFFFFBu);
+    EXPECT_NE(EntryText(exchanges[0]).find(" -5 "), std::string::npos) << EntryText(exchanges[0]);
     const TLogEntry& block = exchanges.at(14);
     EXPECT_EQ(block.ReplyByte(1), 25);
-    EXPECT_EQ(block.reply.size(), 65u);
     EXPECT_EQ(std::vector<uint8_t>(block.reply.begin() + 2, block.reply.begin() + 6),
               (std::vector<uint8_t>{0x78, 0x56, 0x34, 0x12}));
-    for (const TLogEntry& exchange : exchanges) {
-        // Written, send succeeded, read, answered: one report each way.
-        EXPECT_TRUE(exchange.answerTimed);
+    // Written, send succeeded, read, answered: one report each way.
+    for (const TLogEntry& exchange : exchanges)
         EXPECT_EQ(exchange.elapsedMs, 2u) << "line " << exchange.line;
-        EXPECT_EQ(exchange.emptyReads, 0u);
-    }
 
     const TLogSummary& summary = decoded.summary;
     EXPECT_EQ(summary.exchanges, 19u);
     EXPECT_EQ(summary.Count(TOutcome::Answered), 19u);
-    EXPECT_EQ(summary.failures, 0u);
-    EXPECT_EQ(summary.devicesOpened, 1u);
     EXPECT_EQ(summary.devicesClosed, 2u);
-    EXPECT_EQ(summary.loggersCreated, 1u);
-    EXPECT_EQ(summary.threads, 1u);
-    EXPECT_TRUE(summary.unparsedLines.empty());
     ASSERT_EQ(summary.commands.size(), 7u);
     EXPECT_EQ(summary.commands[0].code, 18);
     EXPECT_EQ(summary.commands[0].exchanges, 9u);
-    ASSERT_TRUE(summary.commands[0].latency);
-    EXPECT_EQ(summary.commands[0].latency->max, 2u);
 }
 
 // A unit found in the other launch mode while the log is on: it is opened,
@@ -127,9 +101,7 @@ TEST_F(LibraryLog, LaunchModeSwitch) {
     EXPECT_NE(std::search(briefs.begin(), briefs.end(), switched.begin(), switched.end()),
               briefs.end())
         << ::testing::PrintToString(briefs);
-    EXPECT_EQ(decoded.summary.Count(TOutcome::SentOnly), 1u);
     EXPECT_EQ(decoded.summary.failures, 0u);
-    EXPECT_EQ(decoded.summary.Count(TOutcome::Incomplete), 0u);
     DeleteVRX(vrx);
 }
 
@@ -142,10 +114,6 @@ struct TFaultRow {
     uint32_t emptyReads;
     std::optional<uint32_t> elapsedMs;
 };
-
-std::ostream& operator<<(std::ostream& out, const TFaultRow& row) {
-    return out << row.name;
-}
 
 class FaultLog : public LibraryLog, public ::testing::WithParamInterface<TFaultRow> {};
 
@@ -172,10 +140,8 @@ TEST_P(FaultLog, ShowsTheFailingExchange) {
     EXPECT_EQ(faulty.error, row.error);
     EXPECT_EQ(faulty.transferred, row.transferred);
     EXPECT_EQ(faulty.emptyReads, row.emptyReads);
-    EXPECT_EQ(faulty.answerTimed, row.elapsedMs.has_value());
-    if (row.elapsedMs) {
-        EXPECT_EQ(faulty.elapsedMs, *row.elapsedMs);
-    }
+    EXPECT_EQ(faulty.answerTimed ? std::optional<uint32_t>(faulty.elapsedMs) : std::nullopt,
+              row.elapsedMs);
     // Failures stand out in the text, with their Windows error.
     const std::string text = EntryText(faulty);
     EXPECT_EQ(text.substr(0, 2), IsFailure(row.outcome) ? "!!" : "  ") << text;
@@ -189,24 +155,20 @@ TEST_P(FaultLog, ShowsTheFailingExchange) {
     EXPECT_EQ(summary.failures, failures);
     EXPECT_EQ(summary.Count(row.outcome), row.outcome == TOutcome::Answered ? 2u : 1u);
     ASSERT_EQ(summary.commands.size(), 1u);
-    EXPECT_EQ(summary.commands[0].exchanges, 2u);
     EXPECT_EQ(summary.commands[0].failures, failures);
     EXPECT_EQ(summary.commands[0].emptyReads, row.emptyReads);
-    // Answer times of the good read (2 ms) and of an answered faulty one;
-    // the median of two is the lower.
+    // Answer times of the good read (2 ms) and of an answered faulty one.
     const bool answered =
         row.elapsedMs && row.outcome != TOutcome::NoAnswer && row.outcome != TOutcome::ReadFailed;
     const uint32_t other = answered ? *row.elapsedMs : 2;
     ASSERT_TRUE(summary.commands[0].latency);
     EXPECT_EQ(summary.commands[0].latency->min, std::min(2u, other));
-    EXPECT_EQ(summary.commands[0].latency->median, std::min(2u, other));
     EXPECT_EQ(summary.commands[0].latency->max, std::max(2u, other));
-    const bool windowsError =
-        row.outcome == TOutcome::SendFailed || row.outcome == TOutcome::ReadFailed;
-    EXPECT_EQ(summary.windowsErrors.size(), windowsError ? 1u : 0u);
-    if (windowsError) {
-        EXPECT_EQ(summary.windowsErrors.at(row.error), 1u);
-    }
+    // Every failed send and read has its Windows error, counted.
+    std::map<int64_t, size_t> windowsErrors;
+    if (row.error != 0)
+        windowsErrors[row.error] = 1;
+    EXPECT_EQ(summary.windowsErrors, windowsErrors);
     DeleteVRX(vrx);
 }
 
@@ -237,28 +199,6 @@ INSTANTIATE_TEST_SUITE_P(
                   TOutcome::SendFailed, 1167, 0, 0, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The tick count is written as a signed number and wraps: answer times
-// across the wrap are still those of the exchanges.
-TEST_F(LibraryLog, TickWrap) {
-    bus.AttachUnit(1);
-    KLSYS_IVRX* vrx = Create(1);
-    bus.SetTick(0xFFFFFFFB);
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i)
-        ASSERT_EQ(vrx->GetPosition21(&value), 0u);
-    vrx->SetLogging(false);
-    const std::vector<TLogEntry> exchanges = Decode(LogFile()).Exchanges();
-    ASSERT_EQ(exchanges.size(), 4u);
-    EXPECT_EQ(exchanges[0].tick, 0xFFFFFFFBu);
-    EXPECT_NE(EntryText(exchanges[0]).find(" -5 "), std::string::npos) << EntryText(exchanges[0]);
-    EXPECT_EQ(exchanges[3].tick, 1u);
-    for (const TLogEntry& exchange : exchanges) {
-        EXPECT_EQ(exchange.outcome, TOutcome::Answered);
-        EXPECT_EQ(exchange.elapsedMs, 2u);
-    }
-    DeleteVRX(vrx);
-}
-
 // The same session with the dump flag set: records are held and written at
 // the failure, the open and the close, each after a dump header; the
 // decoded exchanges are those of the log written at once.
@@ -284,10 +224,8 @@ TEST_F(LibraryLog, DumpFlagLogDecodesAsTheImmediateOne) {
         // and the last close each dump; without it, only the open does.
         EXPECT_EQ(decoded.summary.dumps, flag ? 4u : 1u);
         EXPECT_EQ(decoded.summary.failures, 1u);
-        EXPECT_TRUE(decoded.summary.unparsedLines.empty());
     }
     EXPECT_EQ(briefs[0], briefs[1]);
-    EXPECT_EQ(briefs[0].size(), 22u);
 }
 
 // Sends whose next three records are not their own send outcome, read
@@ -309,7 +247,9 @@ size_t SplitExchanges(const TParsedLog& log) {
 // middle of the other's exchanges. Every exchange is still put together
 // with its own answer. Where the blocks end depends on the lengths of the
 // lines and on the stream's buffer size, so the tick count starts at values
-// of different lengths and the first unit's reports vary in length.
+// of different lengths and the first unit's reports vary in length. Among
+// the splits: a block that ends after a read attempt, followed by the other
+// unit's answer to its own earlier read, which is older than that attempt.
 TEST_F(LibraryLog, TwoUnitsOnOneThreadInterleaved) {
     constexpr unsigned rounds = 120;
     size_t split = 0;
@@ -345,36 +285,9 @@ TEST_F(LibraryLog, TwoUnitsOnOneThreadInterleaved) {
                 EXPECT_EQ(exchange.outcome, TOutcome::Answered) << "line " << exchange.line;
                 EXPECT_EQ(exchange.elapsedMs, 2u) << "line " << exchange.line;
             }
-            ASSERT_EQ(decoded.summary.commands.size(), 2u);
-            EXPECT_EQ(decoded.summary.commands[0].exchanges, rounds);
-            EXPECT_EQ(decoded.summary.commands[1].exchanges, rounds);
         }
     }
     EXPECT_GT(split, 0u) << "the loggers' blocks never split an exchange";
-}
-
-// A block of one unit ends after a read attempt, and the next block, the
-// other unit's, begins with the answer to that unit's own earlier read
-// attempt: the answer is older than the read attempt just before it in the
-// file, so it cannot be its answer.
-TEST(InterleavedRecords, AnswerOlderThanTheOpenExchangeGoesElsewhere) {
-    const std::string log =
-        "7 : Time: 1   Attempting to send to device: 00 14 \r\n"  // unit B, flushed here
-        "7 : Time: 2      Send succeeded. Bytes read by device: 8\r\n"
-        "7 : Time: 2   Attempting to read from device: \r\n"
-        "7 : Time: 3   Attempting to send to device: 00 15 \r\n"  // unit A, flushed here
-        "7 : Time: 4      Send succeeded. Bytes read by device: 8\r\n"
-        "7 : Time: 4   Attempting to read from device: \r\n"
-        "7 : Time: 3      Read succeeded. Bytes read by device: 8 Buffer: 00 14 01 00 00 00 00 "
-        "00 \r\n"  // B's next block
-        "7 : Time: 5      Read succeeded. Bytes read by device: 8 Buffer: 00 15 01 00 00 00 00 "
-        "00 \r\n";  // A's next block
-    const std::vector<TLogEntry> exchanges = Decode(log).Exchanges();
-    ASSERT_EQ(exchanges.size(), 2u);
-    for (const TLogEntry& exchange : exchanges) {
-        EXPECT_EQ(exchange.outcome, TOutcome::Answered) << Brief(exchange);
-        EXPECT_EQ(exchange.elapsedMs, 2u) << Brief(exchange);
-    }
 }
 
 // Two units on two threads at once: each thread's exchanges are its own.
@@ -397,7 +310,6 @@ TEST_F(LibraryLog, TwoThreads) {
 
     const TDecoded decoded = Decode(LogFile());
     EXPECT_EQ(decoded.summary.threads, 2u);
-    EXPECT_EQ(decoded.summary.exchanges, 2 * rounds);
     EXPECT_EQ(decoded.summary.Count(TOutcome::Answered), 2 * rounds);
     int64_t threadOf21 = -1;
     for (const TLogEntry& exchange : decoded.Exchanges()) {

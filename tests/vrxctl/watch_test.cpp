@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <functional>
 #include <iostream>
 #include <sstream>
 #include <stdexcept>
@@ -21,16 +20,37 @@ using KL_VRXEmu::TEmulatedUnit;
 
 namespace {
 
-// Runs a script of the test at each wait; the time a line shows is the tick.
+struct TWatchRow {
+    const char* name;
+    const char* words;  // the command, split at spaces
+    bool json;
+    uint32_t intervalMs;
+    // At the third wait register 21 takes device value 3 (API value 2), and
+    // at the fifth this signal comes; 0: the unit is unplugged at the second.
+    int signal;
+    std::string out;
+    int exitCode;
+    const char* error;  // expected in stderr; "" for none
+};
+
+// Plays the row's script at each wait; the time a line shows is the tick.
 class TVirtualClock : public TWatchClock {
   public:
-    using TScript = std::function<void(unsigned wait)>;
-    TVirtualClock(TEmulatedBus& bus, TScript script) : bus(bus), script(std::move(script)) {}
+    TVirtualClock(TEmulatedBus& bus, TEmulatedUnit*& unit, int signal)
+        : bus(bus), unit(unit), signal(signal) {}
 
     std::string Now() override { return std::to_string(bus.Tick()); }
     void Wait(uint32_t ms) override {
         bus.SetTick(bus.Tick() + ms);
-        script(++waits);
+        ++waits;
+        if (signal == 0 && waits == 2) {
+            bus.Detach(*unit);
+            unit = nullptr;
+        }
+        if (signal != 0 && waits == 3)
+            unit->SetRegister(21, 3);
+        if (signal != 0 && waits == 5)
+            std::raise(signal);
         // Long after every row's script is done.
         if (waits == 50)
             throw std::runtime_error("watch did not stop");
@@ -38,54 +58,10 @@ class TVirtualClock : public TWatchClock {
 
   private:
     TEmulatedBus& bus;
-    TScript script;
+    TEmulatedUnit*& unit;
+    int signal;
     unsigned waits = 0;
 };
-
-// Takes what the stream prints while it lives.
-class TCapture {
-  public:
-    explicit TCapture(std::ostream& stream) : stream(stream), saved(stream.rdbuf(text.rdbuf())) {}
-    ~TCapture() { stream.rdbuf(saved); }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(text.str());
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
-    std::string Text() const { return text.str(); }
-
-  private:
-    std::ostream& stream;
-    std::ostringstream text;
-    std::streambuf* saved;
-};
-
-struct TWatchRow {
-    const char* name;
-    std::vector<std::string> words;
-    bool json;
-    uint32_t intervalMs;
-    // At wait n, what happens to the unit (or the process).
-    std::function<void(unsigned wait, TEmulatedBus&, TEmulatedUnit*&)> script;
-    std::vector<std::string> lines;
-    int exitCode;
-    const char* error;  // expected in stderr; "" for none
-};
-
-std::ostream& operator<<(std::ostream& out, const TWatchRow& row) {
-    return out << row.name;
-}
-
-// Register 21 takes device value 3 (API value 2) at the third wait, and the
-// signal comes at the fifth.
-void ChangeThenSignal(int signal, unsigned wait, TEmulatedBus&, TEmulatedUnit*& unit) {
-    if (wait == 3)
-        unit->SetRegister(21, 3);
-    if (wait == 5)
-        std::raise(signal);
-}
 
 class Watch : public ::testing::TestWithParam<TWatchRow> {};
 
@@ -93,98 +69,54 @@ TEST_P(Watch, PrintsChangesUntilStopped) {
     const TWatchRow& row = GetParam();
     TEmulatedBus bus;
     TEmulatedUnit* unit = &bus.AttachUnit(1);
-    TVirtualClock clock(bus, [&](unsigned wait) { row.script(wait, bus, unit); });
+    TVirtualClock clock(bus, unit, row.signal);
     TSessionOptions options;
     options.json = row.json;
     options.watchIntervalMs = row.intervalMs;
     options.watchClock = &clock;
     int exitCode = -1;
-    TCapture out(std::cout);
-    TCapture err(std::cerr);
+    std::ostringstream out, err;
+    std::streambuf* const savedOut = std::cout.rdbuf(out.rdbuf());
+    std::streambuf* const savedErr = std::cerr.rdbuf(err.rdbuf());
     {
         TSession session(options);
         bus.SetTick(0);
-        EXPECT_NO_THROW(exitCode = session.Run(row.words));
+        std::vector<std::string> words;
+        std::istringstream in(row.words);
+        for (std::string word; in >> word;)
+            words.push_back(word);
+        EXPECT_NO_THROW(exitCode = session.Run(words));
         // Watch has deleted its controller: the unit is parked already.
         if (unit != nullptr) {
             EXPECT_EQ(unit->Register(18), 127);
         }
     }
+    std::cout.rdbuf(savedOut);
+    std::cerr.rdbuf(savedErr);
     EXPECT_EQ(exitCode, row.exitCode);
-    EXPECT_EQ(out.Lines(), row.lines);
-    if (*row.error != 0) {
-        EXPECT_NE(err.Text().find(row.error), std::string::npos) << err.Text();
-    }
+    EXPECT_EQ(out.str(), row.out);
+    EXPECT_NE(err.str().find(row.error), std::string::npos) << err.str();
 }
+
+const std::string allElements =
+    "0  position21 0  position20 1  position22 0  position23 0  position24 0  position19 1\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, Watch,
-    ::testing::Values(
-        TWatchRow{"Sigint",
-                  {"watch", "1"},
-                  false,
-                  200,
-                  [](unsigned w, TEmulatedBus& b, TEmulatedUnit*& u) {
-                      ChangeThenSignal(SIGINT, w, b, u);
-                  },
-                  {"0  position21 0  position20 1  position22 0  position23 0  position24 0  "
-                   "position19 1",
-                   "600  position21 0 -> 2"},
-                  0,
-                  ""},
-        TWatchRow{"SigtermJson",
-                  {"watch", "1", "position21"},
-                  true,
-                  200,
-                  [](unsigned w, TEmulatedBus& b, TEmulatedUnit*& u) {
-                      ChangeThenSignal(SIGTERM, w, b, u);
-                  },
-                  {R"({"time":"0","hostIndex":1,"position21":0})",
-                   R"({"time":"600","hostIndex":1,"position21":2})"},
-                  0,
-                  ""},
-        TWatchRow{"Interval",
-                  {"watch", "1", "position21", "position20"},
-                  false,
-                  500,
-                  [](unsigned w, TEmulatedBus& b, TEmulatedUnit*& u) {
-                      ChangeThenSignal(SIGINT, w, b, u);
-                  },
-                  {"0  position21 0  position20 1", "1500  position21 0 -> 2"},
-                  0,
-                  ""},
-        TWatchRow{"OtherElementChanges",
-                  {"watch", "1", "position20"},
-                  false,
-                  200,
-                  [](unsigned w, TEmulatedBus& b, TEmulatedUnit*& u) {
-                      ChangeThenSignal(SIGINT, w, b, u);
-                  },
-                  {"0  position20 1"},
-                  0,
-                  ""},
-        TWatchRow{"Unplugged",
-                  {"watch", "1"},
-                  false,
-                  200,
-                  [](unsigned w, TEmulatedBus& b, TEmulatedUnit*& u) {
-                      if (w == 2) {
-                          b.Detach(*u);
-                          u = nullptr;
-                      }
-                  },
-                  {"0  position21 0  position20 1  position22 0  position23 0  position24 0  "
-                   "position19 1"},
-                  ExitOperationFailed,
-                  "reading position21 failed: status 5"},
-        TWatchRow{"SetOnlyElement",
-                  {"watch", "1", "state18"},
-                  false,
-                  200,
-                  [](unsigned, TEmulatedBus&, TEmulatedUnit*&) {},
-                  {},
-                  ExitUsage,
-                  "can only be set"}),
+    ::testing::Values(TWatchRow{"Sigint", "watch 1", false, 200, SIGINT,
+                                allElements + "600  position21 0 -> 2\n", 0, ""},
+                      TWatchRow{"SigtermJson", "watch 1 position21", true, 200, SIGTERM,
+                                "{\"time\":\"0\",\"hostIndex\":1,\"position21\":0}\n"
+                                "{\"time\":\"600\",\"hostIndex\":1,\"position21\":2}\n",
+                                0, ""},
+                      TWatchRow{"Interval", "watch 1 position21 position20", false, 500, SIGINT,
+                                "0  position21 0  position20 1\n1500  position21 0 -> 2\n", 0, ""},
+                      TWatchRow{"OtherElementChanges", "watch 1 position20", false, 200, SIGINT,
+                                "0  position20 1\n", 0, ""},
+                      TWatchRow{"Unplugged", "watch 1", false, 200, 0, allElements,
+                                ExitOperationFailed, "reading position21 failed: status 5"},
+                      TWatchRow{"SetOnlyElement", "watch 1 state18", false, 200, 0, "", ExitUsage,
+                                "can only be set"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
