@@ -1,17 +1,12 @@
-// Opening and closing one unit, with and without the traffic log.
+// Opening and closing one unit (the log of an open: ReportIo's records).
 #include <gtest/gtest.h>
 
 #include "KL_VRX/emulator.h"
 #include "hid/hid_binding.h"
 #include "hid/hid_device.h"
-#include "os/os.h"
-#include "support/log_file.h"
-#include "support/temp_dir.h"
 #include "support/transport_text.h"
 
 using KL_VRXEmu::TEmulatedBus;
-using KL_VRXTest::CreatedHeader;
-using KL_VRXTest::DumpedHeader;
 using KL_VRXTest::Pid1;
 using KL_VRXTest::TransportText;
 using KL_VRXTest::Vid;
@@ -69,46 +64,6 @@ TEST(Device, OpenUnitByIndexOutcomes) {
     open(0, TransportStatus::DeviceNotFound, "Device not found. API error: 5.");
     EXPECT_EQ(device.ReadReportLengths(), TransportStatus::Success);
     EXPECT_EQ(device.InputReportLength(), 17u);
-}
-
-// A session as the log shows it: open, one command written and answered,
-// then an open of a missing path, which closes the unit first.
-TEST(Device, LogOfOpenWriteReadCloseLineByLine) {
-    KL_VRXTest::TTempDir dir;
-    TEmulatedBus bus;
-    bus.SetDriveRoot(dir.Path());
-    bus.SetReportLatency(1);
-    bus.AttachUnit(1).SetReportLengths(4, 4);
-    {
-        THIDDevice device;
-        device.SwitchLog(true);
-        device.SwitchLog(true);  // one logger, one creation header
-        bus.SetTick(100);
-        ASSERT_EQ(device.OpenUnitByIndex(Vid, Pid1, 0), TransportStatus::Success);
-        bus.SetTick(200);
-        uint8_t message[4] = {0x00, 0x24, 0x03};
-        uint32_t length = 3;
-        ASSERT_EQ(device.WriteReport(message, length), TransportStatus::Success);
-        ASSERT_EQ(device.ReadReport(message, length), TransportStatus::Success);
-        bus.SetTick(300);
-        EXPECT_EQ(device.OpenDevicePath("\\\\?\\hid#gone"), TransportStatus::DeviceNotFound);
-        EXPECT_EQ(TransportState().lastApiError.Load(), 2u);
-        EXPECT_FALSE(device.IsOpen());
-    }
-    EXPECT_EQ(bus.Calls().closeHandle, 1u);  // nothing left for the destructor
-
-    auto at = [](uint32_t tick) {
-        return KL_VRXTest::RecordPrefix(KL_VRXOS::Os().GetCurrentThreadId(), tick);
-    };
-    EXPECT_EQ(KL_VRXTest::LogText(dir.ReadFile("VRXHIDLog.log")),
-              CreatedHeader + DumpedHeader + at(100) +
-                  "***Succeeded trying to open device at path: " + bus.InterfacePaths()[0] + "\n" +
-                  at(200) + " Attempting to send to device: 00 24 03 \n" + at(201) +
-                  "    Send succeeded. Bytes read by device: 4\n" + at(201) +
-                  " Attempting to read from device: \n" + at(202) +
-                  "    Read succeeded. Bytes read by device: 4 Buffer: 00 24 03 00 \n" + at(300) +
-                  "***Device Closed.\n" + DumpedHeader + at(300) +
-                  "***Failed trying to open device at path: \\\\?\\hid#gone\n");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Discovery: enumeration failures keep what could be read, the path match
-// ignores case and position, and every interface of a unit counts.
+// Discovery: enumeration failures keep what could be read, and the path
+// match ignores case and position.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -109,29 +109,6 @@ TEST(Discovery, PathMatchIgnoresCaseAndPositionButNotForm) {
     for (const auto& c : cases)
         EXPECT_EQ(PathMatches(c.path, text), c.matches) << c.path;
     EXPECT_TRUE(PathMatches("anything", ""));
-}
-
-// A unit with a second HID interface under the same IDs contributes two
-// paths, each selectable; the two launch modes of a family count apart.
-TEST(Discovery, EveryInterfaceCountsAndLaunchModesCountApart) {
-    TEmulatedBus bus;
-    bus.AttachUnit(1);
-    bus.AttachForeign(0x046D, 0xC077);
-    bus.AttachForeign(Vid, Pid1);
-    bus.AttachUnit(1, 1);
-    uint32_t first = 0;
-    uint32_t second = 0;
-    EXPECT_EQ(CountUnits(Vid, 0x0E31, second), TransportStatus::Success);
-    EXPECT_EQ(CountUnits(Vid, Pid1, first), TransportStatus::Success);
-    EXPECT_EQ(first, 2u);
-    EXPECT_EQ(second, 1u);
-    std::string path = "untouched";
-    const KL_VRXState::TStateLock lock;
-    EXPECT_EQ(GetMatchingPath(lock, path, MatchText(Vid, Pid1), 2),
-              TransportStatus::CouldNotFindDevice);
-    EXPECT_EQ(path, "untouched");
-    EXPECT_EQ(GetMatchingPath(lock, path, MatchText(Vid, Pid1), 1), TransportStatus::Success);
-    EXPECT_EQ(path, bus.InterfacePaths()[2]);
 }
 
 }  // namespace

@@ -105,7 +105,7 @@ TEST_F(ReportIo, EveryFailureHasItsStatus) {
 
 // Short and empty writes go out padded to the output length; failures show
 // the error, the count and the raw text (up to the first zero byte, at most
-// the count written).
+// the count written); a failed open closes the unit first.
 TEST_F(ReportIo, RecordsOfEveryOutcome) {
     device.SwitchLog(true);
     ASSERT_EQ(Write({'A', 'B', 0}), Ok);
@@ -128,6 +128,8 @@ TEST_F(ReportIo, RecordsOfEveryOutcome) {
     unit.QueueEmptyReads(1);
     EXPECT_EQ(Read(6), Ok);                                                       // no record
     EXPECT_EQ(Write({'A', 'B', 'C', 0, 'D', 'E'}), TransportStatus::SendFailed);  // too long
+    EXPECT_EQ(device.OpenDevicePath("\\\\?\\hid#gone"), TransportStatus::DeviceNotFound);
+    EXPECT_EQ(TransportState().lastApiError.Load(), 2u);
 
     EXPECT_EQ(Log(), CreatedHeader +
                          " Attempting to send to device: 41 42 00 \n"
@@ -143,22 +145,10 @@ TEST_F(ReportIo, RecordsOfEveryOutcome) {
                          " Attempting to read from device: \n"
                          "    Read failed. WinAPI Err: 1167    No bytes read.\n"
                          " Attempting to read from device: \n"
-                         " Attempting to send to device: 41 42 43 00 44 45 \n");
-}
-
-// With the log file unopenable, open and close go on; transfers fail with 5
-// and nothing moves on the link.
-TEST_F(ReportIo, AnUnwritableLogStopsOnlyTransfers) {
-    bus.SetDriveRoot(dir.File("missing"));
-    device.SwitchLog(true);
-    device.CloseDevice();
-    EXPECT_EQ(device.OpenUnitByIndex(KL_VRXTest::Vid, KL_VRXTest::Pid1, 0), Ok);
-    EXPECT_EQ(Write({0, 18}, true), TransportStatus::LogFileFailed);
-    EXPECT_EQ(moved, 2u);
-    EXPECT_EQ(Read(6, true), TransportStatus::LogFileFailed);
-    EXPECT_EQ(TransportText(), "Could not create log file.");
-    EXPECT_EQ(bus.Calls().writeFile + bus.Calls().readFile, 0u);
-    EXPECT_FALSE(dir.Exists("missing"));
+                         " Attempting to send to device: 41 42 43 00 44 45 \n"
+                         "***Device Closed.\n" +
+                         DumpedHeader +
+                         "***Failed trying to open device at path: \\\\?\\hid#gone\n");
 }
 
 // With the dump flag set, successful traffic stays in memory: switching the

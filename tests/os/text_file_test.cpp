@@ -12,22 +12,6 @@ namespace {
 
 using namespace KL_VRXOS;
 
-// The log must be byte-identical on every OS: each "\n" stored as CR LF, a
-// reopened file appended to, and a missing directory never created.
-TEST(TextFile, StoresCrLfAppendsAndCreatesNoDirectory) {
-    KL_VRXTest::TTempDir dir;
-    for (const char* text : {"one\ntwo\n", "\nthree"}) {
-        TTextFile file(dir.File("a.log"));
-        ASSERT_TRUE(file.Good());
-        file.Write(text);
-    }
-    EXPECT_EQ(dir.ReadFile("a.log"), "one\r\ntwo\r\n\r\nthree");
-    TTextFile missing(dir.File("missing/a.log"));
-    EXPECT_FALSE(missing.Good());
-    missing.Write("ignored\n");
-    EXPECT_FALSE(dir.Exists("missing"));
-}
-
 // Two units log to one file from two threads, each through a file of its
 // own, each line flushed on its own: every line of both reaches the file
 // whole.

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "os/text_file.h"
 #include "support/temp_dir.h"
 
@@ -21,69 +19,54 @@ using KL_VRXTest::TTempDir;
 constexpr const char* LogName = "VRXHIDLog.log";
 constexpr const char* Precious = "precious\n";
 
-struct TPlant {
-    const char* name;
-    std::function<void(const TTempDir&)> plant;
-    bool opens;
-    const char* logAfter;  // the log's bytes afterwards (null: not checked)
-};
-
-void PrintTo(const TPlant& plant, std::ostream* out) {
-    *out << plant.name;
-}
-
 void Write(const std::string& path, const char* text) {
     TTextFile file(path);
     ASSERT_TRUE(file.Good());
     file.Write(text);
 }
 
-class PlantedLogPath : public ::testing::TestWithParam<TPlant> {};
-
-TEST_P(PlantedLogPath, OnlyAPlainFileOfItsOwnIsWritten) {
-    const TPlant& row = GetParam();
-    TTempDir dir;
-    Write(dir.File("target"), Precious);
-    row.plant(dir);
-    {
-        TTextFile file(dir.File(LogName));
-        EXPECT_EQ(file.Good(), row.opens);
-        file.Write("new\n");
-    }
-    EXPECT_EQ(dir.ReadFile("target"), "precious\r\n");
-    EXPECT_FALSE(dir.Exists("absent"));
-    if (row.logAfter != nullptr) {
-        EXPECT_EQ(dir.ReadFile(LogName), row.logAfter);
+TEST(PlantedLogPath, OnlyAPlainFileOfItsOwnIsWritten) {
+    const struct {
+        const char* name;
+        int (*plant)(const char* target, const char* log);  // 0 when planted
+        bool opens;
+        const char* logAfter;  // the log's bytes afterwards (null: not checked)
+    } rows[] = {
+        {"Nothing", [](const char*, const char*) { return 0; }, true, "new\r\n"},
+        {"OldLog",
+         [](const char*, const char* log) {
+             TTextFile(log).Write("old\n");
+             return 0;
+         },
+         true, "old\r\nnew\r\n"},
+        {"SymlinkToFile", [](const char* target, const char* log) { return symlink(target, log); },
+         false, nullptr},
+        {"DanglingSymlink", [](const char*, const char* log) { return symlink("absent", log); },
+         false, nullptr},
+        {"HardLinkToFile", [](const char* target, const char* log) { return link(target, log); },
+         false, nullptr},
+        // Without a reader, a FIFO would block a plain open for writing forever.
+        {"Fifo", [](const char*, const char* log) { return mkfifo(log, 0666); }, false, nullptr},
+        {"Directory", [](const char*, const char* log) { return mkdir(log, 0755); }, false,
+         nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TTempDir dir;
+        Write(dir.File("target"), Precious);
+        ASSERT_EQ(row.plant(dir.File("target").c_str(), dir.File(LogName).c_str()), 0);
+        {
+            TTextFile file(dir.File(LogName));
+            EXPECT_EQ(file.Good(), row.opens);
+            file.Write("new\n");
+        }
+        EXPECT_EQ(dir.ReadFile("target"), "precious\r\n");
+        EXPECT_FALSE(dir.Exists("absent"));
+        if (row.logAfter != nullptr) {
+            EXPECT_EQ(dir.ReadFile(LogName), row.logAfter);
+        }
     }
 }
-
-const TPlant Plants[] = {
-    {"Nothing", [](const TTempDir&) {}, true, "new\r\n"},
-    {"OldLog", [](const TTempDir& d) { Write(d.File(LogName), "old\n"); }, true, "old\r\nnew\r\n"},
-    {"SymlinkToFile",
-     [](const TTempDir& d) {
-         ASSERT_EQ(symlink(d.File("target").c_str(), d.File(LogName).c_str()), 0);
-     },
-     false, nullptr},
-    {"DanglingSymlink",
-     [](const TTempDir& d) {
-         ASSERT_EQ(symlink(d.File("absent").c_str(), d.File(LogName).c_str()), 0);
-     },
-     false, nullptr},
-    {"HardLinkToFile",
-     [](const TTempDir& d) {
-         ASSERT_EQ(link(d.File("target").c_str(), d.File(LogName).c_str()), 0);
-     },
-     false, nullptr},
-    // Without a reader, a FIFO would block a plain open for writing forever.
-    {"Fifo", [](const TTempDir& d) { ASSERT_EQ(mkfifo(d.File(LogName).c_str(), 0666), 0); }, false,
-     nullptr},
-    {"Directory", [](const TTempDir& d) { ASSERT_EQ(mkdir(d.File(LogName).c_str(), 0755), 0); },
-     false, nullptr},
-};
-
-INSTANTIATE_TEST_SUITE_P(Plants, PlantedLogPath, ::testing::ValuesIn(Plants),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LogFileMode, Is0644LessTheUmask) {
     const struct {

@@ -38,26 +38,6 @@ TEST(ReportDescriptor, EveryRecordedCollectionGetsWindowsLengths) {
     }
 }
 
-// Two top-level collections as one hidraw node sees them: each keeps its
-// own lengths, and the node takes the larger of each kind.
-TEST(ReportDescriptor, CollectionsOfOneInterfaceAreMeasuredApart) {
-    std::vector<uint8_t> both;
-    for (const TWindowsCase& c : WindowsCases) {
-        const std::string name = c.name;
-        if (name == "046D_C534_0002_0001" || name == "046D_C534_0001_FF00")
-            both.insert(both.end(), c.descriptor.begin(), c.descriptor.end());
-    }
-    const TReportDescriptorInfo info = Parse(both);
-    ASSERT_EQ(info.collections.size(), 2u);
-    EXPECT_TRUE(info.numbered);
-    EXPECT_EQ(info.collections[0].usagePage, 0xFF00);
-    EXPECT_EQ(info.collections[0].inputLength, 7);
-    EXPECT_EQ(info.collections[1].usagePage, 0x0001);
-    EXPECT_EQ(info.collections[1].inputLength, 8);
-    EXPECT_EQ(NodeLengths(info).inputLength, 8);
-    EXPECT_EQ(NodeLengths(info).outputLength, 7);
-}
-
 // Hand-made descriptors for the items real devices rarely use.
 TEST(ReportDescriptor, GlobalStackLongItemsAndBrokenInput) {
     struct TCase {
@@ -82,6 +62,11 @@ TEST(ReportDescriptor, GlobalStackLongItemsAndBrokenInput) {
         {"truncated", 3, 0, 0, false, false, {0xA1, 1, 0x75, 8, 0x95, 2, 0x81, 2, 0x95}},
         {"pop on empty stack", 0, 0, 0, false, false, {0xA1, 1, 0xB4, 0xC0}},
         {"end without collection", 0, 0, 0, false, false, {0xC0}},
+        // Two top-level collections on one node: each measured apart, the
+        // node taking the larger of each kind.
+        {"two collections", 3, 5, 0, false, true,
+         {0xA1, 1, 0x75, 8, 0x95, 2, 0x81, 2, 0xC0, 0xA1, 1, 0x75, 8, 0x95, 4, 0x91, 2, 0x95, 1,
+          0x81, 2, 0xC0}},
         // A huge Report Size x Report Count saturates instead of wrapping.
         {"huge report", 0xFFFF, 0, 0, false, true,
          {0xA1, 1, 0x77, 0xFF, 0xFF, 0xFF, 0xFF, 0x97, 0xFF, 0xFF, 0xFF, 0xFF, 0x81, 2, 0xC0}},
