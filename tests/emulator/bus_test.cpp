@@ -78,103 +78,6 @@ TEST_F(EmulatorTest, InterfacesEnumerateInAttachOrder) {
     EXPECT_EQ(a.substr(a.size() - suffix.size()), suffix);
 }
 
-// Two units and a mouse; member 1 is the second unit.
-struct TEnumerationCase {
-    const char* name;
-    uint32_t classDevsError = 0;
-    unsigned lookupsBeforeError = 0;  // lookups that still work, made first
-    uint32_t listEndError = 0;
-    uint32_t member1DetailError = 0;
-    std::vector<size_t> paths = {0, 1, 2};
-    uint32_t end = ErrorNoMoreItems;  // the error that ends the walk
-};
-
-class Enumeration : public EmulatorTest, public ::testing::WithParamInterface<TEnumerationCase> {};
-
-TEST_P(Enumeration, FaultSwitchesBreakTheirStep) {
-    const TEnumerationCase& c = GetParam();
-    bus.AttachUnit(1);
-    bus.AttachUnit(2, 1);
-    bus.AttachForeign(0x046D, 0xC077);
-    const std::vector<std::string> all = bus.InterfacePaths();
-    bus.SetClassDevsError(c.classDevsError, c.lookupsBeforeError);
-    bus.SetEnumerationError(c.listEndError);
-    bus.SetDetailError(1, c.member1DetailError);
-    for (unsigned i = 0; i < c.lookupsBeforeError; ++i)
-        EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os), all);
-    std::vector<std::string> expected;
-    for (size_t i : c.paths)
-        expected.push_back(all[i]);
-    uint32_t end = 0;
-    EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os, &end), expected);
-    EXPECT_EQ(end, c.end);
-}
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(EmulatedBus, Enumeration, ::testing::Values(
-    TEnumerationCase{.name = "NoFault"},
-    TEnumerationCase{.name = "NoDeviceSet", .classDevsError = 13, .paths = {}, .end = 13},
-    TEnumerationCase{.name = "NoDeviceSetAfterTwoLookups", .classDevsError = 13,
-                     .lookupsBeforeError = 2, .paths = {}, .end = 13},
-    TEnumerationCase{.name = "ListEndsInAnError", .listEndError = ErrorDeviceNotConnected,
-                     .end = ErrorDeviceNotConnected},
-    TEnumerationCase{.name = "DetailOfMember1Fails", .member1DetailError = 31, .paths = {0, 2}}),
-    KL_VRXTest::RowName());
-// clang-format on
-
-struct TUnitFaultCase {
-    const char* name;
-    void (*set)(TEmulatedUnit&);
-    uint32_t writeError = 0;
-    uint32_t written = 65;
-    size_t received = 1;
-    std::vector<int> replies;  // byte 1 of each read; -1: 0 bytes; >255: that error
-    bool kept = false;         // the reply still waits once reads are cleared
-};
-
-class UnitFaults : public EmulatorTest, public ::testing::WithParamInterface<TUnitFaultCase> {};
-
-TEST_P(UnitFaults, ShapeWritesAndReads) {
-    const TUnitFaultCase& c = GetParam();
-    TEmulatedUnit& unit = bus.AttachUnit(1);
-    c.set(unit);
-    HANDLE h = Open(unit.Path());
-    TBytes report(65, 0);
-    report[1] = 18;
-    uint32_t written = 99;
-    const BOOL ok = os.WriteFile(h, report.data(), 65, &written, nullptr);
-    EXPECT_EQ(ok ? 0u : os.GetLastError(), c.writeError);
-    EXPECT_EQ(written, c.written);
-    EXPECT_EQ(unit.Received().size(), c.received);
-    for (int expected : c.replies) {
-        const TBytes r = Receive(h);
-        EXPECT_EQ(error > 0 ? static_cast<int>(error) : r.empty() ? -1 : r.at(1), expected);
-    }
-    unit.FailReads(0);
-    unit.SetSilent(false);
-    EXPECT_EQ(!Receive(h).empty(), c.kept);
-}
-
-using U = TEmulatedUnit&;
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(EmulatedBus, UnitFaults, ::testing::Values(
-    TUnitFaultCase{.name = "Normal", .set = [](U) {}, .replies = {18, -1}},
-    TUnitFaultCase{.name = "Silent", .set = [](U u) { u.SetSilent(true); }, .replies = {-1, -1},
-                   .kept = true},
-    TUnitFaultCase{.name = "EmptyReads", .set = [](U u) { u.QueueEmptyReads(2); },
-                   .replies = {-1, -1, 18}},
-    TUnitFaultCase{.name = "Rejected", .set = [](U u) { u.SetReplyCode(0xFF); }, .replies = {0xFF}},
-    TUnitFaultCase{.name = "NotEchoed", .set = [](U u) { u.SetReplyCode(19); }, .replies = {19}},
-    TUnitFaultCase{.name = "ReadsFail", .set = [](U u) { u.FailReads(1117); }, .replies = {1117},
-                   .kept = true},
-    TUnitFaultCase{.name = "WritesFail", .set = [](U u) { u.FailWrites(31, 3); }, .writeError = 31,
-                   .written = 3, .received = 0, .replies = {-1}},
-    TUnitFaultCase{.name = "ZeroBytesWritten", .set = [](U u) { u.SetWritesZeroBytes(true); },
-                   .written = 0, .received = 0, .replies = {-1}}),
-    KL_VRXTest::RowName());
-// clang-format on
-
 // Detach unplugs: the unit leaves the enumeration, its handles die with
 // 1167 and its path no longer opens.
 TEST_F(EmulatorTest, HandlesFailWithWindowsCodes) {
@@ -209,23 +112,6 @@ TEST_F(EmulatorTest, HandlesFailWithWindowsCodes) {
         EXPECT_EQ(os.GetLastError(), row.error);
     }
     EXPECT_EQ(Send(Open(foreign, 0), 18), ErrorAccessDenied);  // attributes only
-}
-
-TEST_F(EmulatorTest, VirtualClockMovesOnlyBySleepAndLatency) {
-    TEmulatedUnit& unit = bus.AttachUnit(1);
-    const uint32_t start = os.GetTickCount();
-    os.Sleep(25000);
-    EXPECT_EQ(os.GetTickCount() - start, 25000u);
-    bus.SetReportLatency(1);
-    HANDLE h = Open(unit.Path());
-    Send(h, 18);
-    Receive(h);
-    Receive(h);                        // empty, still a completed read
-    EXPECT_NE(Send(h, 18, 0, 3), 0u);  // a refused write takes no time
-    EXPECT_EQ(bus.Tick() - start, 25003u);
-    bus.SetTick(0xFFFFFFFFu);
-    os.Sleep(2);
-    EXPECT_EQ(os.GetTickCount(), 1u);
 }
 
 TEST_F(EmulatorTest, CountsEverySystemCallFailedOnesToo) {

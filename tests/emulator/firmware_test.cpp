@@ -1,10 +1,12 @@
 // The unit firmware as the library meets it: replies to every command code,
-// register transitions on the virtual clock, and the launch-mode switch.
+// the launch-mode switch, report lengths, and the reply queue.
 #include "emulator_fixture.h"
 #include "support/allocation_counter.h"
 
 namespace KL_VRXEmuTest {
 namespace {
+
+using KL_VRXEmu::TEmulatedUnit;
 
 // Each code on a fresh unit; then the writes' registers and last values.
 TEST_F(EmulatorTest, AnswersEveryCommandOfTheCatalogue) {
@@ -27,7 +29,7 @@ TEST_F(EmulatorTest, AnswersEveryCommandOfTheCatalogue) {
                   row.head.empty() ? TBytes() : Reply(row.head))
             << +row.code;
 
-    KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(2);
+    TEmulatedUnit& unit = bus.AttachUnit(2);
     for (uint8_t code : {33, 34, 35, 36, 37, 38, 39, 224, 2})
         Exchange(unit, code, code);
     for (uint8_t reg = 18; reg <= 24; ++reg)
@@ -39,53 +41,29 @@ TEST_F(EmulatorTest, AnswersEveryCommandOfTheCatalogue) {
     EXPECT_EQ(Exchange(unit, 0), Reply({0, 0, 9, 8, 7}));
 }
 
-// The paired register takes the value after its transition time, also
-// across the tick count's wrap; a stuck one never does. Replies not read
-// yet wait, oldest first.
-TEST_F(EmulatorTest, RegisterTakesTheValueAfterItsTransitionTime) {
-    KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(1);
-    unit.SetTransitionTime(21, 700);
-    unit.SetStuck(19, true);
-    bus.SetTick(0xFFFFFFF0u);
-    HANDLE h = Open(unit.Path());
-    Send(h, 36, 3);
-    Send(h, 34, 9);
-    EXPECT_EQ(Receive(h), Reply({0, 36, 3}));
-    EXPECT_EQ(Receive(h), Reply({0, 34, 9}));
-    os.Sleep(699);
-    Send(h, 21);
-    EXPECT_EQ(Receive(h), Reply({0, 21, 1}));
-    os.Sleep(1);
-    Send(h, 21);
-    EXPECT_EQ(Receive(h), Reply({0, 21, 3}));
-    EXPECT_EQ(unit.Register(19), 1);
-}
-
 // Only 2 with value 2 right before 15 switches, and not a unit that ignores it.
 TEST_F(EmulatorTest, LaunchModeSwitchReenumeratesUnderTheFirstProductId) {
     const struct {
-        std::vector<std::pair<uint8_t, uint8_t>> before;  // (code, value) sent before 15
+        uint8_t code, value;  // sent before 15
         bool ignores;
-    } stays[] = {{{{2, 1}}, false}, {{{2, 2}, {18, 0}}, false}, {{{2, 2}}, true}};
+    } stays[] = {{2, 1, false}, {18, 0, false}, {2, 2, true}};
     for (const auto& row : stays) {
-        KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(1, 1);
+        TEmulatedUnit& unit = bus.AttachUnit(1, 1);
         unit.SetIgnoresLaunchModeSwitch(row.ignores);
-        const std::string path = unit.Path();
-        HANDLE h = Open(path);
-        for (const auto& [code, value] : row.before)
-            Send(h, code, value);
+        HANDLE h = Open(unit.Path());
+        Send(h, 2, 2);
+        Send(h, row.code, row.value);
         Send(h, 15);
         EXPECT_EQ(unit.LaunchMode(), 1u);
         EXPECT_EQ(Send(h, 18), 0u);  // the same path, still open
         bus.Detach(unit);
     }
-    KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(2, 1);
+    TEmulatedUnit& unit = bus.AttachUnit(2, 1);
     bus.AttachUnit(1);
     const std::string oldPath = unit.Path();
     EXPECT_NE(oldPath.find("vid_3c5a&pid_0e57#"), std::string::npos);
     HANDLE h = Open(oldPath);
     Send(h, 2, 2);
-    EXPECT_EQ(Receive(h), Reply({0, 2, 2}));
     ASSERT_EQ(Send(h, 15), 0u);
 
     EXPECT_EQ(unit.LaunchMode(), 2u);
@@ -102,10 +80,14 @@ TEST_F(EmulatorTest, LaunchModeSwitchReenumeratesUnderTheFirstProductId) {
 // Lengths as the HID class driver checks them: a write of exactly the
 // output length, a read buffer of at least the input length.
 TEST_F(EmulatorTest, CapsGiveTheUnitsReportLengthsAndIoKeepsToThem) {
-    KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(1);
+    TEmulatedUnit& unit = bus.AttachUnit(1);
     unit.SetReportLengths(9, 7);
-    auto getData = Entry<PFN_HidD_GetPreparsedData>("HidD_GetPreparsedData");
-    auto getCaps = Entry<PFN_HidP_GetCaps>("HidP_GetCaps");
+    HMODULE hid = os.LoadLibraryA("hid.dll");
+    auto getData = reinterpret_cast<PFN_HidD_GetPreparsedData>(
+        os.GetProcAddress(hid, "HidD_GetPreparsedData"));
+    auto getCaps = reinterpret_cast<PFN_HidP_GetCaps>(os.GetProcAddress(hid, "HidP_GetCaps"));
+    auto freeData = reinterpret_cast<PFN_HidD_FreePreparsedData>(
+        os.GetProcAddress(hid, "HidD_FreePreparsedData"));
     HANDLE h = Open(unit.Path());
     PHIDP_PREPARSED_DATA data = nullptr;
     ASSERT_TRUE(getData(h, &data));
@@ -113,7 +95,7 @@ TEST_F(EmulatorTest, CapsGiveTheUnitsReportLengthsAndIoKeepsToThem) {
     EXPECT_EQ(getCaps(data, &caps), HIDP_STATUS_SUCCESS);
     EXPECT_EQ(caps.InputReportByteLength, 9);
     EXPECT_EQ(caps.OutputReportByteLength, 7);
-    EXPECT_TRUE(Entry<PFN_HidD_FreePreparsedData>("HidD_FreePreparsedData")(data));
+    EXPECT_TRUE(freeData(data));
     EXPECT_NE(getCaps(data, &caps), HIDP_STATUS_SUCCESS);
 
     EXPECT_EQ(Send(h, 18, 0, 6), ErrorInvalidParameter);
@@ -134,16 +116,16 @@ TEST_F(EmulatorTest, CapsGiveTheUnitsReportLengthsAndIoKeepsToThem) {
 // queue's storage turns over; and once the unit has served an exchange, the
 // next costs the emulator no allocation, its recording included.
 TEST_F(EmulatorTest, RepliesKeepTheirOrderAndAnExchangeAllocatesNothing) {
-    KL_VRXEmu::TEmulatedUnit& unit = bus.AttachUnit(1);
+    TEmulatedUnit& unit = bus.AttachUnit(1);
     HANDLE h = Open(unit.Path());
-    const std::vector<std::vector<uint8_t>> rounds = {{18, 19, 20}, {21, 22}, {23, 18, 19, 20}};
-    std::vector<uint8_t> pending;
-    for (const auto& codes : rounds) {
+    // Each round's replies are read but the last, which waits for the next round.
+    const std::vector<TBytes> rounds = {{18, 19, 20}, {21, 22}, {23, 18, 19, 20}};
+    TBytes pending;
+    for (const TBytes& codes : rounds) {
         for (uint8_t code : codes) {
             Send(h, code);
             pending.push_back(code);
         }
-        // Leave one reply queued each round (then none after the last).
         while (pending.size() > (&codes == &rounds.back() ? 0u : 1u)) {
             EXPECT_EQ(Receive(h).at(1), pending.front());
             pending.erase(pending.begin());
@@ -160,8 +142,7 @@ TEST_F(EmulatorTest, RepliesKeepTheirOrderAndAnExchangeAllocatesNothing) {
     EXPECT_TRUE(os.ReadFile(h, reply, 65, &count, nullptr));
     EXPECT_EQ(KL_VRXTest::AllocationCount() - before, 0u);
     EXPECT_EQ(TBytes(reply, reply + 3), TBytes({0, 21, 1}));
-    ASSERT_EQ(unit.Received().size(), 1u);
-    EXPECT_EQ(unit.Received()[0], TBytes(report, report + 65));
+    EXPECT_EQ(unit.Received(), std::vector<TBytes>{TBytes(report, report + 65)});
 }
 
 }  // namespace

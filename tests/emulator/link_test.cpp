@@ -1,0 +1,125 @@
+// The link to a unit's firmware: what a write reports and whether the unit
+// gets it, what a read delivers and whether the queued reply is used up, as
+// the unit's link switches or a reply source in their place decide it.
+#include <optional>
+
+#include "emulator_fixture.h"
+#include "support/row_name.h"
+
+namespace KL_VRXEmuTest {
+namespace {
+
+using KL_VRXEmu::TEmulatedUnit;
+using KL_VRXEmu::TReadOutcome;
+using KL_VRXEmu::TWriteOutcome;
+
+// Answers with the outcomes it was given; with `echo`, a read delivers the
+// reply the firmware queued. Keeps the reports it was shown.
+class TFixedSource final : public KL_VRXEmu::KL_IReplySource {
+  public:
+    TWriteOutcome OnWrite(const TBytes& report) override {
+        writes.push_back(report);
+        return write;
+    }
+    TReadOutcome OnRead(const TBytes* queuedReply, uint32_t bufferSize) override {
+        EXPECT_EQ(bufferSize, 65u);
+        TReadOutcome outcome = read;
+        if (echo && queuedReply != nullptr)
+            outcome.bytes = *queuedReply;
+        return outcome;
+    }
+
+    TWriteOutcome write;
+    TReadOutcome read = {};
+    bool echo = false;
+    std::vector<TBytes> writes;
+};
+
+struct TLinkCase {
+    const char* name;
+    void (*set)(TEmulatedUnit&) = nullptr;    // the unit's link switches
+    std::optional<TWriteOutcome> write = {};  // set: a reply source decides, with `read`
+    TReadOutcome read = {};
+    bool echo = false;
+    uint32_t writeError = 0;
+    uint32_t written = 65;
+    size_t received = 1;                                  // reports the firmware got
+    std::vector<std::pair<uint32_t, TBytes>> reads = {};  // each read's error and bytes
+    bool kept = false;  // the reply still waits once the link is back to normal
+};
+
+class Link : public EmulatorTest, public ::testing::WithParamInterface<TLinkCase> {};
+
+TEST_P(Link, ShapesWritesAndReads) {
+    const TLinkCase& c = GetParam();
+    TEmulatedUnit& unit = bus.AttachUnit(1);
+    TFixedSource source;
+    if (c.set != nullptr)
+        c.set(unit);
+    if (c.write) {
+        unit.SetSilent(true);  // link switches that stand aside for a source
+        unit.FailWrites(31);
+        source.write = *c.write;
+        source.read = c.read;
+        source.echo = c.echo;
+        unit.SetReplySource(&source);
+    }
+    HANDLE h = Open(unit.Path());
+    const TBytes report = Reply({0, 18});
+    uint32_t written = 99;
+    const BOOL ok = os.WriteFile(h, report.data(), 65, &written, nullptr);
+    EXPECT_EQ(ok ? 0u : os.GetLastError(), c.writeError);
+    EXPECT_EQ(written, c.written);
+    EXPECT_EQ(unit.Received().size(), c.received);
+    for (const auto& [readError, bytes] : c.reads) {
+        EXPECT_EQ(Receive(h), bytes);
+        EXPECT_EQ(error, readError);
+    }
+    // Windows' own refusals come first: a source never sees a short report.
+    EXPECT_EQ(Send(h, 18, 0, 64), ErrorInvalidParameter);
+    EXPECT_EQ(source.writes, std::vector<TBytes>(c.write ? 1 : 0, report));
+
+    unit.SetReplySource(nullptr);
+    unit.FailReads(0);
+    unit.SetSilent(false);
+    EXPECT_EQ(!Receive(h).empty(), c.kept);
+}
+
+using U = TEmulatedUnit&;
+const TBytes Reply18 = Reply({0, 18, 127});
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EmulatedBus, Link, ::testing::Values(
+    TLinkCase{.name = "Normal", .reads = {{0, Reply18}, {0, {}}}},
+    TLinkCase{.name = "Silent", .set = [](U u) { u.SetSilent(true); },
+              .reads = {{0, {}}, {0, {}}}, .kept = true},
+    TLinkCase{.name = "EmptyReads", .set = [](U u) { u.QueueEmptyReads(2); },
+              .reads = {{0, {}}, {0, {}}, {0, Reply18}}},
+    TLinkCase{.name = "ReplyCode", .set = [](U u) { u.SetReplyCode(0xFF); },
+              .reads = {{0, Reply({0, 0xFF, 127})}}},
+    TLinkCase{.name = "ReadsFail", .set = [](U u) { u.FailReads(1117); },
+              .reads = {{1117, {}}}, .kept = true},
+    TLinkCase{.name = "WritesFail", .set = [](U u) { u.FailWrites(31, 3); }, .writeError = 31,
+              .written = 3, .received = 0},
+    TLinkCase{.name = "ZeroBytesWritten", .set = [](U u) { u.SetWritesZeroBytes(true); },
+              .written = 0, .received = 0},
+    TLinkCase{.name = "SourcePassesAll", .write = TWriteOutcome{}, .echo = true,
+              .reads = {{0, Reply18}}},
+    TLinkCase{.name = "SourceLosesTheReply", .write = TWriteOutcome{}, .reads = {{0, {}}}},
+    TLinkCase{.name = "SourceFailsWriteUndelivered", .write = TWriteOutcome{1167, {}, false},
+              .read = {0, TBytes(80, 1), false}, .writeError = 1167, .written = 0,
+              .received = 0, .reads = {{0, TBytes(65, 1)}}},
+    TLinkCase{.name = "SourceFailsBothAfterDelivery", .write = TWriteOutcome{31, 65u, true},
+              .read = {1167, {0, 18}, false}, .writeError = 31, .reads = {{1167, {0, 18}}}},
+    TLinkCase{.name = "SourceShortCountNothingYet", .write = TWriteOutcome{0, 3u, true},
+              .read = {0, {}, true}, .written = 3, .reads = {{0, {}}}, .kept = true},
+    TLinkCase{.name = "SourceCountPastReportReplyAgain", .write = TWriteOutcome{0, 200u, true},
+              .read = {0, {}, true}, .echo = true, .reads = {{0, Reply18}, {0, Reply18}},
+              .kept = true},
+    TLinkCase{.name = "SourceLosesWriteInventsReply", .write = TWriteOutcome{0, {}, false},
+              .read = {0, {0, 19, 7}, false}, .received = 0, .reads = {{0, {0, 19, 7}}}}),
+    KL_VRXTest::RowName());
+// clang-format on
+
+}  // namespace
+}  // namespace KL_VRXEmuTest
