@@ -1,5 +1,5 @@
-// The emulated system calls: hid.dll binding, SetupAPI, handles, the fault
-// switches, call counts and the bus's lifetime.
+// The emulated system calls: SetupAPI enumeration, handles, call counts and
+// the bus's lifetime.
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -20,7 +20,6 @@ using KL_VRXEmu::TEmulatedUnit;
 TEST(EmulatedBusLifetime, IsTheOsWhileItLivesAndStartsTheLibraryAsJustLoaded) {
     {
         KL_VRXEmu::TEmulatedBus bus;
-        EXPECT_NE(&Os(), &DefaultOs());
         EXPECT_THROW(KL_VRXEmu::TEmulatedBus second, std::logic_error);
         EXPECT_NE(&Os(), &DefaultOs());  // the failed second bus changed nothing
         EXPECT_THROW(bus.AttachUnit(3), std::invalid_argument);
@@ -52,9 +51,6 @@ TEST_F(EmulatorTest, InterfacesAndHandlesFailWithWindowsCodes) {
     EXPECT_EQ(all, (std::vector<std::string>{first.Path(), gonePath, all.at(2)}));
     EXPECT_EQ(KL_VRXTest::WalkHidInterfaces(os), all);
     EXPECT_EQ(gonePath.find("\\\\?\\hid#vid_3c5a&pid_0e57#7&"), 0u);
-    EXPECT_NE(all[2].find("#vid_046d&pid_c077#"), std::string::npos);
-    const std::string suffix = "&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}";
-    EXPECT_EQ(all[0].substr(all[0].size() - suffix.size()), suffix);
 
     HANDLE h = Open(first.Path());
     uint32_t count = 0;

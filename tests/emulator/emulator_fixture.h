@@ -50,15 +50,6 @@ class EmulatorTest : public ::testing::Test {
         buffer.resize(std::min(count, length));
         return buffer;
     }
-
-    // One command and its reply on a unit opened for the occasion.
-    TBytes Exchange(const KL_VRXEmu::TEmulatedUnit& unit, uint8_t code, uint8_t value = 0) {
-        HANDLE h = Open(unit.Path());
-        EXPECT_EQ(Send(h, code, value), 0u);
-        TBytes reply = Receive(h);
-        os.CloseHandle(h);
-        return reply;
-    }
 };
 
 }  // namespace KL_VRXEmuTest
