@@ -6,19 +6,14 @@
 
 int main() {
     uint32_t count = 0;
-    if (GetVRXDeviceCount(&count) != 0 || count < 1) {
-        std::printf("count failed: %s\n", GetLastVRXDLLError());
-        return 1;
-    }
-    KL_VRXSDK::KL_IVRX* vrx = CreateVRX(0);
-    if (vrx == nullptr) {
-        std::printf("creation failed: %s\n", GetLastVRXDLLError());
-        return 1;
-    }
     uint32_t positions = 0;
-    const uint32_t status = vrx->GetPositionCount(&positions);
-    if (DeleteVRX(vrx) != 0 || status != 0 || positions != 4) {
-        std::printf("the simulated unit answered %u with %u positions\n", status, positions);
+    const uint32_t counted = GetVRXDeviceCount(&count);
+    KL_VRXSDK::KL_IVRX* vrx = CreateVRX(0);
+    const uint32_t status = vrx != nullptr ? vrx->GetPositionCount(&positions) : 1;
+    if (counted != 0 || count < 1 || vrx == nullptr || DeleteVRX(vrx) != 0 || status != 0 ||
+        positions != 4) {
+        std::printf("%u units counted, %u positions read (status %u): %s\n", count, positions,
+                    status, GetLastVRXDLLError());
         return 1;
     }
     return 0;

@@ -1,10 +1,10 @@
 // A bus and the raw OS-layer calls a test of the emulator needs: open a
-// path, send one command as a full output report, read one input report,
-// and the hid.dll entry points as the library binds them.
+// path, send one command as a full output report, read one input report.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +18,12 @@ namespace KL_VRXEmuTest {
 using namespace KL_VRXOS;
 using TBytes = std::vector<uint8_t>;
 
+// A full 65-byte report starting with the given bytes.
+inline TBytes Reply(TBytes head) {
+    head.resize(65, 0);
+    return head;
+}
+
 class EmulatorTest : public ::testing::Test {
   protected:
     KL_VRXEmu::TEmulatedBus bus;
@@ -30,41 +36,20 @@ class EmulatorTest : public ::testing::Test {
 
     // Sends (0, code, value) padded to length; returns the error (0: written).
     uint32_t Send(HANDLE h, uint8_t code, uint8_t value = 0, uint32_t length = 65) {
-        TBytes report(length + 3, 0);  // a real buffer even for length 0
-        report[1] = code;
-        report[2] = value;
+        TBytes report = Reply({0, code, value});  // a real buffer even for length 0
         uint32_t written = 0;
         return os.WriteFile(h, report.data(), length, &written, nullptr) ? 0 : os.GetLastError();
     }
 
-    // One input report; empty when none came or the read failed (error set).
+    // The bytes one read delivered, also when it failed (error set).
     TBytes Receive(HANDLE h, uint32_t length = 65) {
         TBytes buffer(length, 0xEE);
         uint32_t count = 0xDEAD;
         error = os.ReadFile(h, buffer.data(), length, &count, nullptr) ? 0 : os.GetLastError();
-        buffer.resize(error == 0 ? count : 0);
+        EXPECT_LE(count, length);
+        buffer.resize(std::min(count, length));
         return buffer;
     }
-
-    // One command and its reply on a unit opened for the occasion.
-    TBytes Exchange(const KL_VRXEmu::TEmulatedUnit& unit, uint8_t code, uint8_t value = 0) {
-        HANDLE h = Open(unit.Path());
-        EXPECT_EQ(Send(h, code, value), 0u);
-        TBytes reply = Receive(h);
-        os.CloseHandle(h);
-        return reply;
-    }
-
-    template <typename PFN>
-    PFN Entry(const char* name) {
-        return reinterpret_cast<PFN>(os.GetProcAddress(os.LoadLibraryA("hid.dll"), name));
-    }
 };
-
-// A full 65-byte input report starting with the given bytes.
-inline TBytes Reply(TBytes head) {
-    head.resize(65, 0);
-    return head;
-}
 
 }  // namespace KL_VRXEmuTest
