@@ -126,14 +126,6 @@ struct TUnitDriver {
     }
 };
 
-// Packed decimal, the two most significant digits last.
-std::vector<uint8_t> DeviceNumber(uint32_t number) {
-    std::vector<uint8_t> bytes;
-    for (int i = 0; i < 4; ++i, number /= 100)
-        bytes.push_back(static_cast<uint8_t>((number % 100 / 10) << 4 | number % 10));
-    return bytes;
-}
-
 TEST(ManyThreads, UnitsDrivenInParallelWhileControllersOfTheSimulatedUnitComeAndGo) {
     TEmulatedBus bus;
     // Both families, interleaved: creations of the two families contend for
@@ -143,7 +135,10 @@ TEST(ManyThreads, UnitsDrivenInParallelWhileControllersOfTheSimulatedUnitComeAnd
     for (unsigned family : {1u, 2u, 1u, 2u}) {
         TEmulatedUnit& unit = bus.AttachUnit(family);
         const int32_t hostIndex = nextIndex[family]++;
-        unit.SetBlock(25, DeviceNumber(10000000u * family + static_cast<uint32_t>(hostIndex)));
+        // Packed decimal, the two most significant digits last: family, 0, ...
+        // 0, host index.
+        unit.SetBlock(25,
+                      {static_cast<uint8_t>(hostIndex), 0, 0, static_cast<uint8_t>(family << 4)});
         drivers.push_back(TUnitDriver{unit, family, hostIndex, {}});
     }
 
