@@ -77,7 +77,7 @@ struct TUnitDriver {
                 vrx = Create();
                 continue;
             }
-            Step(*GetVRX2(vrx), random() % 6, random());
+            Step(*GetVRX2(vrx), random() % 8, random());
         }
         if (vrx != nullptr && DeleteVRX(vrx) != 0)
             Fault("deletion failed");
@@ -85,46 +85,71 @@ struct TUnitDriver {
 
     // One random operation, its result checked against the unit.
     void Step(KL_IVRX2& vrx, unsigned which, uint32_t value) {
-        uint32_t got = 0;
         uint32_t status = 0;
+        uint32_t got = 0;
+        std::string name;
         bool right = true;
-        // 21: device value = API value + 1; family 1 sets 0..2, family 2 0..3.
-        const uint32_t api21 = value % (family == 1 ? 3 : 4);
-        // 20: settable 0 and 1, and in family 2 also 3 and 4.
-        const uint32_t api20 = family == 1 ? value % 2 : value % 4 + (value % 4 >= 2);
         switch (which) {
-            case 0:
-                status = vrx.SetPosition21(api21);
-                right = unit.Register(21) == api21 + 1;
+            case 0: {  // 21: device value = API value + 1; family 1 sets 0..2, family 2 0..3
+                const uint32_t api = value % (family == 1 ? 3 : 4);
+                name = "SetPosition21";
+                status = vrx.SetPosition21(api);
+                right = unit.Register(21) == api + 1;
                 break;
+            }
             case 1:
+                name = "GetPosition21";
                 status = vrx.GetPosition21(&got);
                 right = got + 1 == unit.Register(21);
                 break;
-            case 2:
-                status = vrx.SetPosition20(api20);
-                right = unit.Register(20) == Position20Device(family, api20);
+            case 2: {
+                // Settable: 0 and 1, and in family 2 also 3 and 4.
+                const uint32_t api = family == 1 ? value % 2 : value % 4 + (value % 4 >= 2);
+                name = "SetPosition20";
+                status = vrx.SetPosition20(api);
+                right = unit.Register(20) == Position20Device(family, api);
                 break;
+            }
             case 3:
+                name = "GetPosition20";
                 status = vrx.GetPosition20(&got);
                 right = Position20Device(family, got) == unit.Register(20);
                 break;
-            case 4:  // 224: sent, not awaited; 0 is 15, 1 is 127
+            case 4:  // 22: API 0 is device 2, API 1 device 1
+                name = "SetPosition22";
+                status = vrx.SetPosition22(value % 2);
+                right = unit.Register(22) == 2 - value % 2;
+                break;
+            case 5:
+                name = "GetPosition22";
+                status = vrx.GetPosition22(&got);
+                right = got == 2u - unit.Register(22);
+                break;
+            case 6:  // 224: sent, not awaited; 0 is 15, 1 is 127
+                name = "SetState224";
                 status = vrx.SetState224(value % 2);
                 right = unit.LastValue(224) == (value % 2 == 0 ? 15 : 127);
                 break;
             default:  // a block read: the number is the unit's own
+                name = "GetDeviceNumber";
                 status = vrx.GetDeviceNumber(&got);
                 right = got == 10000000u * family + static_cast<uint32_t>(hostIndex);
                 break;
         }
-        const std::string name = "operation " + std::to_string(which);
         if (status != 0)
             Fault(name + " failed with " + std::to_string(status) + ": " + vrx.GetLastErrorText());
         else if (!right)
             Fault(name + " does not match the unit");
     }
 };
+
+// Packed decimal, the two most significant digits last.
+std::vector<uint8_t> DeviceNumber(uint32_t number) {
+    std::vector<uint8_t> bytes;
+    for (int i = 0; i < 4; ++i, number /= 100)
+        bytes.push_back(static_cast<uint8_t>((number % 100 / 10) << 4 | number % 10));
+    return bytes;
+}
 
 TEST(ManyThreads, UnitsDrivenInParallelWhileControllersOfTheSimulatedUnitComeAndGo) {
     TEmulatedBus bus;
@@ -135,10 +160,7 @@ TEST(ManyThreads, UnitsDrivenInParallelWhileControllersOfTheSimulatedUnitComeAnd
     for (unsigned family : {1u, 2u, 1u, 2u}) {
         TEmulatedUnit& unit = bus.AttachUnit(family);
         const int32_t hostIndex = nextIndex[family]++;
-        // Packed decimal, the two most significant digits last: family, 0, ...
-        // 0, host index.
-        unit.SetBlock(25,
-                      {static_cast<uint8_t>(hostIndex), 0, 0, static_cast<uint8_t>(family << 4)});
+        unit.SetBlock(25, DeviceNumber(10000000u * family + static_cast<uint32_t>(hostIndex)));
         drivers.push_back(TUnitDriver{unit, family, hostIndex, {}});
     }
 
