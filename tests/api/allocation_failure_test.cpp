@@ -27,7 +27,6 @@ namespace {
 
 using KL_VRXEmu::TEmulatedBus;
 using KL_VRXSDK::KL_IVRX;
-using KL_VRXSDK::KL_IVRXCallback;
 using KL_VRXSDK::KLSYS_IVRX;
 using KL_VRXTest::AllocationCount;
 using KL_VRXTest::AllocationFailed;
@@ -41,14 +40,8 @@ constexpr int32_t Units[] = {0, 1};
 constexpr int32_t Witness = 2;
 
 const char* UnitName(int32_t hostIndex) {
-    return hostIndex == 0 ? "simulated unit" : "emulated unit";
+    return hostIndex == 0 ? "simulated" : "emulated";
 }
-
-class TQuietCallback final : public KL_IVRXCallback {
-  public:
-    void OnChanged() override {}
-};
-TQuietCallback callback;
 
 // One library state per attempt: a fresh bus with the units, the log's "C:\"
 // in a directory of the test's own. At its end, every controller deleted,
@@ -89,10 +82,6 @@ class TSweep {
         if (n == 0)
             allocations = AllocationCount() - before;
     }
-    // For n > 0: whether the allocation failed (it must, up to the count).
-    bool Failed() const { return AllocationFailed(); }
-    uint64_t N() const { return n; }
-
     template <typename TAttemptFn>
     uint64_t Run(TAttemptFn attempt) {
         for (n = 0; n <= allocations; ++n) {
@@ -103,41 +92,29 @@ class TSweep {
         return allocations;
     }
 
+    uint64_t n = 0;  // the allocation that fails; 0: none
+
   private:
-    uint64_t n = 0;
     uint64_t before = 0;
     uint64_t allocations = 0;
 };
 
-// ---- The 32 operations with a status ------------------------------------------------------------
+// ---- The operations that allocate ---------------------------------------------------------------
+// Those that allocate nothing on either unit (the settings kept in the
+// controller, the callbacks, the count of positions) have no row: a sweep of
+// them runs no failure.
 
 struct TOperation {
     const char* name;
     uint32_t (*run)(KLSYS_IVRX& vrx, int32_t hostIndex);
-    // Before the measured part: what the operation needs (the log on).
-    void (*prepare)(KLSYS_IVRX& vrx) = nullptr;
+    // Set before the measured part: the traffic log written to its file at
+    // once or held for the next failure.
+    enum { LogOff, LogToFile, LogHeld } log = LogOff;
+    // Open runs on a closed controller: a park that runs out of memory is
+    // left out, and the park's reply may then stand in the way of the open's
+    // first command (the Close rows cover the park).
+    bool closed = false;
 };
-
-void LogOn(KLSYS_IVRX& vrx) {
-    vrx.SetLogging(true);
-}
-
-void LogHeld(KLSYS_IVRX& vrx) {
-    vrx.SetLogging(true);
-    vrx.SetLogDumpFlag(1);
-}
-
-// Open on a closed controller: a park that runs out of memory is left out,
-// and the park's reply may then stand in the way of the open's first command
-// (the Close rows cover the park).
-void Closed(KLSYS_IVRX& vrx) {
-    vrx.Close(false);
-}
-
-void ClosedLogHeld(KLSYS_IVRX& vrx) {
-    Closed(vrx);
-    LogHeld(vrx);
-}
 
 class OperationsOutOfMemory : public ::testing::TestWithParam<TOperation> {};
 
@@ -166,67 +143,59 @@ TEST_P(OperationsOutOfMemory, FailWithTheirStatusAndText) {
             KL_IVRX* created = CreateVRX(unit);
             ASSERT_NE(created, nullptr) << GetLastVRXDLLError();
             auto& vrx = dynamic_cast<KLSYS_IVRX&>(*created);
-            if (op.prepare != nullptr)
-                op.prepare(vrx);
+            if (op.closed)
+                vrx.Close(false);
+            if (op.log != TOperation::LogOff)
+                vrx.SetLogging(true);
+            if (op.log == TOperation::LogHeld)
+                vrx.SetLogDumpFlag(1);
             sweep.Arm();
             const uint32_t status = op.run(vrx, unit);
             sweep.Disarm();
             const std::string text = vrx.GetLastErrorText();
-            if (sweep.N() == 0) {
+            if (sweep.n == 0) {
                 baseline = status;
             } else {
-                EXPECT_TRUE(sweep.Failed()) << "allocation " << sweep.N() << " never made";
+                EXPECT_TRUE(AllocationFailed()) << "allocation " << sweep.n << " never made";
                 if (status != baseline) {
-                    EXPECT_EQ(status, Aborted) << "allocation " << sweep.N();
-                    EXPECT_EQ(text, "Out of memory.") << "allocation " << sweep.N();
+                    EXPECT_EQ(status, Aborted) << "allocation " << sweep.n;
+                    EXPECT_EQ(text, "Out of memory.") << "allocation " << sweep.n;
                 }
             }
             EXPECT_EQ(DeleteVRX(&vrx), 0u);
             ExpectTheLibraryServes();
         });
-        RecordProperty(std::string(UnitName(unit)) == "simulated unit" ? "simulated" : "emulated",
-                       static_cast<int>(count));
+        RecordProperty(UnitName(unit), static_cast<int>(count));
     }
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Api, OperationsOutOfMemory, ::testing::Values(
-    TOperation{"GetPositionCount", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPositionCount(&x); }},
-    TOperation{"GetPosition21", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition21(&x); }},
-    TOperation{"SetPosition21", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21(2); }},
-    TOperation{"GetPosition20", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition20(&x); }},
-    TOperation{"SetPosition20", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition20(0); }},
-    TOperation{"GetPosition22", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition22(&x); }},
-    TOperation{"SetPosition22", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition22(1); }},
-    TOperation{"GetPosition23", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition23(&x); }},
-    TOperation{"SetPosition23", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition23(1); }},
-    TOperation{"SetState224", [](KLSYS_IVRX& v, int32_t) { return v.SetState224(1); }},
-    TOperation{"SetState18", [](KLSYS_IVRX& v, int32_t) { return v.SetState18(1); }},
-    TOperation{"GetPosition24", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition24(&x); }},
-    TOperation{"SetPosition24", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition24(1); }},
-    TOperation{"GetModelFamily", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetModelFamily(&x); }},
-    TOperation{"GetPosition19Family2", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition19Family2(&x); }},
-    TOperation{"GetHostValue", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetHostValue(&x); }},
-    TOperation{"SetHostValue", [](KLSYS_IVRX& v, int32_t) { return v.SetHostValue(7); }},
-    TOperation{"GetFixedValue", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetFixedValue(&x); }},
-    TOperation{"SetPosition20Callback", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition20Callback(&callback); }},
-    TOperation{"SetPosition21Callback", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21Callback(&callback); }},
-    TOperation{"GetDeviceInfo", [](KLSYS_IVRX& v, int32_t) { uint32_t a, b, c; return v.GetDeviceInfo(&a, &b, &c); }},
-    TOperation{"GetDeviceNumber", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetDeviceNumber(&x); }},
-    TOperation{"GetLogging", [](KLSYS_IVRX& v, int32_t) { bool x; return v.GetLogging(&x); }},
-    TOperation{"SetLogging", [](KLSYS_IVRX& v, int32_t) { return v.SetLogging(true); }},
-    TOperation{"SetLoggingOff", [](KLSYS_IVRX& v, int32_t) { return v.SetLogging(false); }, LogOn},
-    TOperation{"GetLogDumpFlag", [](KLSYS_IVRX& v, int32_t) { uint8_t x; return v.GetLogDumpFlag(&x); }},
-    TOperation{"SetLogDumpFlag", [](KLSYS_IVRX& v, int32_t) { return v.SetLogDumpFlag(1); }},
-    TOperation{"GetDeviceCount", [](KLSYS_IVRX& v, int32_t) { int32_t x; return v.GetDeviceCount(&x); }},
-    TOperation{"Open", [](KLSYS_IVRX& v, int32_t unit) { return v.Open(unit, 0); }, Closed},
-    TOperation{"Close", [](KLSYS_IVRX& v, int32_t) { return v.Close(true); }},
-    TOperation{"GetPosition19", [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition19(&x); }},
-    TOperation{"SetPosition19", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition19(0); }},
+    TOperation{.name = "GetPosition21", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition21(&x); }},
+    TOperation{.name = "SetPosition21", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21(2); }},
+    TOperation{.name = "GetPosition20", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition20(&x); }},
+    TOperation{.name = "SetPosition20", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition20(0); }},
+    TOperation{.name = "GetPosition22", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition22(&x); }},
+    TOperation{.name = "SetPosition22", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition22(1); }},
+    TOperation{.name = "GetPosition23", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition23(&x); }},
+    TOperation{.name = "SetPosition23", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition23(1); }},
+    TOperation{.name = "SetState224", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetState224(1); }},
+    TOperation{.name = "SetState18", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetState18(1); }},
+    TOperation{.name = "GetPosition24", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition24(&x); }},
+    TOperation{.name = "SetPosition24", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition24(1); }},
+    TOperation{.name = "GetPosition19Family2", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition19Family2(&x); }},
+    TOperation{.name = "GetDeviceInfo", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t a, b, c; return v.GetDeviceInfo(&a, &b, &c); }},
+    TOperation{.name = "GetDeviceNumber", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetDeviceNumber(&x); }},
+    TOperation{.name = "SetLogging", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetLogging(true); }},
+    TOperation{.name = "GetDeviceCount", .run = [](KLSYS_IVRX& v, int32_t) { int32_t x; return v.GetDeviceCount(&x); }},
+    TOperation{.name = "Open", .run = [](KLSYS_IVRX& v, int32_t unit) { return v.Open(unit, 0); }, .closed = true},
+    TOperation{.name = "Close", .run = [](KLSYS_IVRX& v, int32_t) { return v.Close(true); }},
+    TOperation{.name = "GetPosition19", .run = [](KLSYS_IVRX& v, int32_t) { uint32_t x; return v.GetPosition19(&x); }},
+    TOperation{.name = "SetPosition19", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition19(0); }},
     // The traffic log's records and dumps allocate at every step.
-    TOperation{"SetPosition21Logged", [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21(2); }, LogOn},
-    TOperation{"OpenLogged", [](KLSYS_IVRX& v, int32_t unit) { return v.Open(unit, 0); }, ClosedLogHeld},
-    TOperation{"CloseLogged", [](KLSYS_IVRX& v, int32_t) { return v.Close(true); }, LogHeld}),
+    TOperation{.name = "SetPosition21Logged", .run = [](KLSYS_IVRX& v, int32_t) { return v.SetPosition21(2); }, .log = TOperation::LogToFile},
+    TOperation{.name = "OpenLogged", .run = [](KLSYS_IVRX& v, int32_t unit) { return v.Open(unit, 0); }, .log = TOperation::LogHeld, .closed = true},
+    TOperation{.name = "CloseLogged", .run = [](KLSYS_IVRX& v, int32_t) { return v.Close(true); }, .log = TOperation::LogHeld}),
     KL_VRXTest::RowName());
 // clang-format on
 
@@ -240,8 +209,8 @@ TEST(CountOutOfMemory, FailsWithFiveAndItsText) {
         sweep.Arm();
         const uint32_t status = GetVRXDeviceCount(&count);
         sweep.Disarm();
-        if (sweep.N() > 0 && status != 0) {
-            EXPECT_EQ(status, Aborted) << "allocation " << sweep.N();
+        if (sweep.n > 0 && status != 0) {
+            EXPECT_EQ(status, Aborted) << "allocation " << sweep.n;
             EXPECT_STREQ(GetLastVRXDLLError(), "Out of memory while counting VRX devices.");
         } else {
             EXPECT_EQ(status, 0u);
@@ -266,9 +235,9 @@ TEST_P(ExportsOutOfMemory, CreationReturnsNullWithItsText) {
         KL_IVRX* vrx = CreateVRX(unit);
         sweep.Disarm();
         if (vrx == nullptr) {
-            EXPECT_GT(sweep.N(), 0u);
+            EXPECT_GT(sweep.n, 0u);
             EXPECT_EQ(std::strncmp(GetLastVRXDLLError(), "Out of memory", 13), 0)
-                << "allocation " << sweep.N() << ": " << GetLastVRXDLLError();
+                << "allocation " << sweep.n << ": " << GetLastVRXDLLError();
         }
         EXPECT_EQ(DeleteVRX(vrx), 0u);
         ExpectTheLibraryServes();
@@ -291,7 +260,7 @@ TEST_P(ExportsOutOfMemory, DeletionAlwaysSucceeds) {
             sweep.Arm();
             const uint32_t status = DeleteVRX(vrx);
             sweep.Disarm();
-            EXPECT_EQ(status, 0u) << "allocation " << sweep.N();
+            EXPECT_EQ(status, 0u) << "allocation " << sweep.n;
             ExpectTheLibraryServes();
         });
         RecordProperty(logged ? "logged" : "unlogged", static_cast<int>(allocations));

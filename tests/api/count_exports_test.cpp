@@ -5,7 +5,6 @@
 
 #include "KL_VRX/KL_VRX.h"
 #include "KL_VRX/emulator.h"
-#include "controller/attached_units.h"
 #include "support/row_name.h"
 
 using KL_VRXEmu::TEmulatedBus;
@@ -38,28 +37,12 @@ TEST(CountExports, NoUnitCountsOneAndAFailureTextOutlivesSuccess) {
 }
 
 // Units in either launch mode count in their family; other devices do not.
-TEST(CountExports, BothFamiliesUnderBothProductIds) {
-    TEmulatedBus bus;
-    bus.AttachUnit(1);
-    bus.AttachUnit(2, 1);
-    bus.AttachUnit(1, 1);
-    bus.AttachUnit(2);
-    bus.AttachUnit(2);
-    bus.AttachForeign(0x3C5A, 0x0E33);
-    const KL_VRXController::TAttachedUnits units = KL_VRXController::CountAttachedUnits();
-    EXPECT_EQ(units.failedPass, 0u);
-    EXPECT_EQ(units.family1, 2u);
-    EXPECT_EQ(units.family2, 3u);
-    uint32_t count = 0;
-    EXPECT_EQ(GetVRXDeviceCount(&count), 0u);
-    EXPECT_EQ(count, 6u);
-    EXPECT_EQ(bus.Calls().loadLibrary, 1u);  // bound once for all eight lookups
-}
-
-// The device set fails from lookup afterCalls + 1 on: the four lookups run
-// in the order 0x0E32, 0x0E58, 0x0E31, 0x0E57. One failure per pass is fine.
+// The device set fails with error from lookup afterCalls + 1 on: the four
+// lookups run in the order 0x0E32, 0x0E58, 0x0E31, 0x0E57. One failure per
+// pass is fine.
 struct TPassCase {
     const char* name;
+    uint32_t error = 13;
     unsigned afterCalls = 0;
     bool libraryLoads = true;
     uint32_t status = 5;
@@ -76,24 +59,30 @@ TEST_P(FailedPasses, LeaveTheirTexts) {
     bus.AttachUnit(2);
     bus.AttachUnit(1, 1);
     bus.AttachUnit(2, 1);
-    bus.SetClassDevsError(13, c.afterCalls);
+    bus.AttachUnit(2);
+    bus.AttachForeign(0x3C5A, 0x0E33);
+    bus.SetClassDevsError(c.error, c.afterCalls);
     bus.SetHidLibraryLoads(c.libraryLoads);
     uint32_t count = 77;
     EXPECT_EQ(GetVRXDeviceCount(&count), c.status);
     EXPECT_EQ(count, c.count);
     EXPECT_STREQ(GetLastVRXDLLError(), c.text);
+    if (c.libraryLoads) {
+        EXPECT_EQ(bus.Calls().loadLibrary, 1u);  // bound once for all eight lookups
+    }
 }
 
 const char* const SecondPass = "Communication with device failed - 0x02!";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(CountExports, FailedPasses, ::testing::Values(
+    TPassCase{.name = "NoFailure", .error = 0, .status = 0, .count = 6, .text = ""},
     TPassCase{.name = "BothFirstLookups"},
     TPassCase{.name = "NoHidLibrary", .libraryLoads = false},
     TPassCase{.name = "SecondFirstLookupAndBothSecond", .afterCalls = 1, .text = SecondPass},
     TPassCase{.name = "BothSecondLookups", .afterCalls = 2, .text = SecondPass},
     // The failed lookup counts 0.
-    TPassCase{.name = "LastLookupOnly", .afterCalls = 3, .status = 0, .count = 4, .text = ""}),
+    TPassCase{.name = "LastLookupOnly", .afterCalls = 3, .status = 0, .count = 5, .text = ""}),
     KL_VRXTest::RowName());
 // clang-format on
 

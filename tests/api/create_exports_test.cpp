@@ -17,7 +17,7 @@ using KL_VRXTest::FullStartUp;
 using KL_VRXTest::Messages;
 using KL_VRXTest::Parking;
 using KL_VRXTest::TControllerTest;
-using KL_VRXTest::TMessage;
+using KL_VRXTest::TMessages;
 
 // Attach order mixes the families (a family-2 unit, then two family-1
 // units): the numbering must not follow it.
@@ -36,8 +36,7 @@ TEST_P(HostIndices, NumberTheSimulatedUnitThenFamilyOneThenFamilyTwo) {
                                          &bus.AttachUnit(1)};
     KL_IVRX* vrx = CreateVRX(c.hostIndex);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Messages(*units[i]), i == c.unit ? FullStartUp() : std::vector<TMessage>{})
-            << "unit " << i;
+        EXPECT_EQ(Messages(*units[i]), i == c.unit ? FullStartUp : TMessages{}) << "unit " << i;
     // The creation made its family the one every controller counts in, even
     // when it failed: two units and the simulated one in family 1, one and
     // the simulated one in family 2.
@@ -94,7 +93,7 @@ TEST_P(Deletion, ParksAStartedUnitAndReleasesTheBinding) {
     unit.ClearReceived();
     const unsigned freed = bus.Calls().freeLibrary;
     EXPECT_EQ(DeleteVRX(vrx), 0u);
-    EXPECT_EQ(Messages(unit), register18 == 15 ? Parking() : (std::vector<TMessage>{{18, 0}}));
+    EXPECT_EQ(Messages(unit), register18 == 15 ? Parking : (TMessages{{18, 0}}));
     EXPECT_EQ(bus.Calls().freeLibrary, freed + 1);
 }
 

@@ -15,7 +15,7 @@ using KL_VRXTest::Messages;
 using KL_VRXTest::OpenController;
 using KL_VRXTest::Parking;
 using KL_VRXTest::TControllerTest;
-using TMessages = std::vector<KL_VRXTest::TMessage>;
+using KL_VRXTest::TMessages;
 
 // GetPositionCount answers 2 (and nothing) while closed.
 uint32_t PositionCount(TVRXHardwareController& controller) {
@@ -32,7 +32,7 @@ TEST_F(TControllerTest, OpenStartsTheIndexedUnitOnlyAndStaysClosedWhenItCannot) 
     ASSERT_EQ(controller.GetDeviceCount(&count), 0u);
     ASSERT_EQ(count, 3);
     EXPECT_EQ(controller.Open(count - 1, 0), 0u);  // the last real unit
-    EXPECT_EQ(Messages(second), FullStartUp());
+    EXPECT_EQ(Messages(second), FullStartUp);
     EXPECT_TRUE(first.Received().empty());
     EXPECT_EQ(PositionCount(controller), 3u);
     EXPECT_EQ(controller.Open(count, 0), 10u);
@@ -73,18 +73,18 @@ TEST_P(Closing, ParksAStartedUnitOnly) {
     EXPECT_NE(controller->GetPosition21(&position), 5u);
 }
 
+using Controller = TVRXHardwareController;
+const auto Park = [](Controller& c) { return c.Close(true); };
+const auto DontPark = [](Controller& c) { return c.Close(false); };
+const auto OpenAnother = [](Controller& c) { return c.Open(0, 0); };
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Controller, Closing, ::testing::Values(
-    TCloseCase{.name = "CloseAndPark", .close = [](auto& c) { return c.Close(true); },
-               .sent = Parking()},
-    TCloseCase{.name = "CloseAndParkAParkedUnit", .register18 = 127,
-               .close = [](auto& c) { return c.Close(true); }, .sent = {{18, 0}}},
-    TCloseCase{.name = "CloseWithoutParking", .close = [](auto& c) { return c.Close(false); },
-               .sent = {}},
-    TCloseCase{.name = "OpenAnother", .close = [](auto& c) { return c.Open(0, 0); },
-               .sent = Parking()},
-    TCloseCase{.name = "Register18Rejected", .rejectRead = true,
-               .close = [](auto& c) { return c.Close(true); }, .sent = {{18, 0}}}),
+    TCloseCase{.name = "CloseAndPark", .close = Park, .sent = Parking},
+    TCloseCase{.name = "CloseAndParkAParkedUnit", .register18 = 127, .close = Park, .sent = {{18, 0}}},
+    TCloseCase{.name = "CloseWithoutParking", .close = DontPark, .sent = {}},
+    TCloseCase{.name = "OpenAnother", .close = OpenAnother, .sent = Parking},
+    TCloseCase{.name = "Register18Rejected", .rejectRead = true, .close = Park, .sent = {{18, 0}}}),
     KL_VRXTest::RowName());
 // clang-format on
 

@@ -16,7 +16,7 @@ using KL_VRXTest::AwaitedWrite;
 using KL_VRXTest::Messages;
 using KL_VRXTest::OpenController;
 using KL_VRXTest::TControllerTest;
-using KL_VRXTest::TMessage;
+using KL_VRXTest::TMessages;
 
 constexpr uint32_t NoPos = 99999;
 
@@ -44,7 +44,7 @@ TEST_P(Reads, TranslateTheRegisterWithTheFamilysMapping) {
         uint32_t result = 12345;
         EXPECT_EQ((controller.get()->*c.operation)(&result), api == NoPos ? 11u : 0u);
         EXPECT_EQ(result, api);
-        EXPECT_EQ(Messages(unit), (std::vector<TMessage>{{c.reg, 0}}));  // always read
+        EXPECT_EQ(Messages(unit), (TMessages{{c.reg, 0}}));  // always read
         EXPECT_STREQ(controller->GetLastErrorText(), api == NoPos ? "Position out of range." : "");
     }
 }
@@ -98,7 +98,7 @@ TEST_P(Sets, SendTheFamilysDeviceValueAndAwaitTheRegister) {
         }
         const uint8_t value = static_cast<uint8_t>(device);
         EXPECT_EQ(status, 0u);
-        const std::vector<TMessage> write{{c.code, value}};
+        const TMessages write{{c.code, value}};
         EXPECT_EQ(Messages(unit), c.reg == 0 ? write : AwaitedWrite(c.code, c.reg, value));
         EXPECT_EQ(c.reg == 0 ? unit.LastValue(c.code) : unit.Register(c.reg), value);
     }

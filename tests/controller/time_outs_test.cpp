@@ -49,47 +49,30 @@ void Silent(TEmulatedUnit& unit) {
 uint32_t position = 0;
 uint32_t deviceInfo[3] = {};
 
+// The operation a row runs on the controller.
+#define RUN(call) [](Controller& c) { return c.call; }
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Controller, TimeOuts, ::testing::Values(
     // Transition time-outs: each set asks for a value its register does not hold.
-    TTimeOutCase{.name = "SetPosition21Transition", .fault = Stuck<21>,
-                 .operation = [](Controller& c) { return c.SetPosition21(1); }, .elapsed = 705},
-    TTimeOutCase{.name = "SetPosition20Transition", .fault = Stuck<20>,
-                 .operation = [](Controller& c) { return c.SetPosition20(0); }, .elapsed = 6025},
-    TTimeOutCase{.name = "SetPosition22Transition", .fault = Stuck<22>,
-                 .operation = [](Controller& c) { return c.SetPosition22(1); }, .elapsed = 705},
-    TTimeOutCase{.name = "SetPosition23Transition", .fault = Stuck<23>,
-                 .operation = [](Controller& c) { return c.SetPosition23(1); }, .elapsed = 705},
-    TTimeOutCase{.name = "SetPosition24Transition", .fault = Stuck<24>,
-                 .operation = [](Controller& c) { return c.SetPosition24(1); }, .elapsed = 705},
-    TTimeOutCase{.name = "SetPosition19Transition", .fault = Stuck<19>,
-                 .operation = [](Controller& c) { return c.SetPosition19(0); }, .elapsed = 505},
-    TTimeOutCase{.name = "SetState18Transition", .fault = Stuck<18>,
-                 .operation = [](Controller& c) { return c.SetState18(1); }, .elapsed = 3005},
+    TTimeOutCase{"SetPosition21Transition", Stuck<21>, RUN(SetPosition21(1)), 705},
+    TTimeOutCase{"SetPosition20Transition", Stuck<20>, RUN(SetPosition20(0)), 6025},
+    TTimeOutCase{"SetPosition22Transition", Stuck<22>, RUN(SetPosition22(1)), 705},
+    TTimeOutCase{"SetPosition23Transition", Stuck<23>, RUN(SetPosition23(1)), 705},
+    TTimeOutCase{"SetPosition24Transition", Stuck<24>, RUN(SetPosition24(1)), 705},
+    TTimeOutCase{"SetPosition19Transition", Stuck<19>, RUN(SetPosition19(0)), 505},
+    TTimeOutCase{"SetState18Transition", Stuck<18>, RUN(SetState18(1)), 3005},
     // Parking on close reads register 18 (15 after the start-up), then waits
     // up to 25 s for 127; the close reports nothing.
-    TTimeOutCase{.name = "ParkOnClose", .fault = Stuck<18>,
-                 .operation = [](Controller& c) { return c.Close(true); }, .elapsed = 25005,
-                 .status = 0},
+    TTimeOutCase{"ParkOnClose", Stuck<18>, RUN(Close(true)), 25005, 0},
     // I/O time-outs: the first reply never comes.
-    TTimeOutCase{.name = "SetPosition21Reply", .fault = Silent,
-                 .operation = [](Controller& c) { return c.SetPosition21(1); }, .elapsed = 3005},
-    TTimeOutCase{.name = "SetState18Reply", .fault = Silent,
-                 .operation = [](Controller& c) { return c.SetState18(1); }, .elapsed = 25005},
-    TTimeOutCase{.name = "SetState224Reply", .fault = Silent,
-                 .operation = [](Controller& c) { return c.SetState224(1); }, .elapsed = 3005},
-    TTimeOutCase{.name = "GetPosition21Reply", .fault = Silent,
-                 .operation = [](Controller& c) { return c.GetPosition21(&position); },
-                 .elapsed = 3005},
-    TTimeOutCase{.name = "GetDeviceNumberReply", .fault = Silent,
-                 .operation = [](Controller& c) { return c.GetDeviceNumber(&position); },
-                 .elapsed = 3005},
-    TTimeOutCase{.name = "GetDeviceInfoReply", .fault = Silent,
-                 .operation = [](Controller& c) { return c.GetDeviceInfo(&deviceInfo[0], &deviceInfo[1], &deviceInfo[2]); },
-                 .elapsed = 3005},
-    TTimeOutCase{.name = "ParkReadOnClose", .fault = Silent,
-                 .operation = [](Controller& c) { return c.Close(true); }, .elapsed = 3005,
-                 .status = 0}),
+    TTimeOutCase{"SetPosition21Reply", Silent, RUN(SetPosition21(1)), 3005},
+    TTimeOutCase{"SetState18Reply", Silent, RUN(SetState18(1)), 25005},
+    TTimeOutCase{"SetState224Reply", Silent, RUN(SetState224(1)), 3005},
+    TTimeOutCase{"GetPosition21Reply", Silent, RUN(GetPosition21(&position)), 3005},
+    TTimeOutCase{"GetDeviceNumberReply", Silent, RUN(GetDeviceNumber(&position)), 3005},
+    TTimeOutCase{"GetDeviceInfoReply", Silent, RUN(GetDeviceInfo(&deviceInfo[0], &deviceInfo[1], &deviceInfo[2])), 3005},
+    TTimeOutCase{"ParkReadOnClose", Silent, RUN(Close(true)), 3005, 0}),
     KL_VRXTest::RowName());
 // clang-format on
 
