@@ -8,8 +8,6 @@
 # Install components: runtime, development, tools.
 
 if(NOT WIN32)
-    set(KL_VRX_UDEV_RULES_DIR "lib/udev/rules.d" CACHE STRING
-        "Where the udev rule is installed (relative: under the install prefix)")
     install(FILES ${PROJECT_SOURCE_DIR}/packaging/70-kl-vrx.rules
         DESTINATION ${KL_VRX_UDEV_RULES_DIR} COMPONENT tools)
 endif()
