@@ -12,7 +12,7 @@ mkdir -p "$out/root"
 declare -A files
 files[libkl-vrx1]="$libdir/libKL_VRX.so.1 $libdir/libKL_VRX.so.1.0.0"
 files[libkl-vrx-dev]="include/KL_VRX/KL_VRX.h include/KL_VRX/emulator.h $libdir/libKL_VRX.so
-    $libdir/libKL_VRX_static.a $libdir/libKL_VRX_emulator.a $libdir/pkgconfig/kl-vrx.pc
+    $libdir/libKL_VRX.a $libdir/libKL_VRX_emulator.a $libdir/pkgconfig/kl-vrx.pc
     $libdir/cmake/KL_VRX/KL_VRXConfig.cmake $libdir/cmake/KL_VRX/KL_VRXConfigVersion.cmake
     $libdir/cmake/KL_VRX/KL_VRXTargets.cmake $libdir/cmake/KL_VRX/KL_VRXTargets-relwithdebinfo.cmake"
 files[kl-vrx-tools]="bin/vrxctl lib/udev/rules.d/70-kl-vrx.rules"
