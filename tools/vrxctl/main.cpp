@@ -39,6 +39,12 @@ subcommands:
                             Marks: !! a failure, ?? a line that cannot be
                             parsed or an exchange not all in the log. Block
                             data is shown in hexadecimal, as the log has it
+  doctor                    what stands between this machine and its units:
+                            each hidraw node (Linux) or VRX unit's HID
+                            interface (Windows), whether this user can open
+                            it and why not, the udev rule (Linux), hid.dll
+                            (Windows); a one-line verdict, exit code 0 when
+                            every unit found can be opened, 1 otherwise
   shell                     reads subcommands from standard input, one a line,
                             against the same library state and open units
                             ('#' starts a comment; quit or end of input ends)

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "decimal.h"
+#include "doctor.h"
 #include "elements.h"
 #include "log_report.h"
 #include "output.h"
@@ -24,7 +25,7 @@ int UsageError(const std::string& message) {
         << "vrxctl: " << message << "\n"
         << "usage: vrxctl [OPTIONS] SUBCOMMAND [ARGS] [OPTIONS]\n"
         << "  subcommands: list | show INDEX | get INDEX ELEMENT | set INDEX ELEMENT VALUE |\n"
-        << "               park INDEX | watch INDEX [ELEMENT...] | log FILE | shell\n"
+        << "               park INDEX | watch INDEX [ELEMENT...] | log FILE | doctor | shell\n"
         << "  options: --emulate SPEC --log --log-dump --json --interval MS --version\n"
         << "  (vrxctl --help explains each)\n";
     return ExitUsage;
@@ -45,6 +46,11 @@ int TSession::Run(const std::vector<std::string>& words) {
         return List();
     if (command == "list")
         return UsageError("list takes no argument");
+    if (command == "doctor") {
+        if (words.size() != 1)
+            return UsageError("doctor takes no argument");
+        return ReportDoctor(ProbeSystem(), options.json, std::cout);
+    }
     if (command == "log") {
         if (words.size() != 2)
             return UsageError("log takes one file, a traffic log (VRXHIDLog.log)");
@@ -148,8 +154,11 @@ KLSYS_IVRX* TSession::Controller(int32_t hostIndex, int& exitCode) {
     }
     KL_IVRX* vrx = CreateVRX(hostIndex);
     if (vrx == nullptr) {
-        std::cerr << "vrxctl: opening host index " << hostIndex
-                  << " failed: " << GetLastVRXDLLError() << "\n";
+        const std::string text = GetLastVRXDLLError();
+        std::cerr << "vrxctl: opening host index " << hostIndex << " failed: " << text << "\n";
+        // Windows error 5, ERROR_ACCESS_DENIED (EACCES or EPERM on Linux).
+        if (text.find("API error: 5.") != std::string::npos)
+            std::cerr << DoctorHint() << "\n";
         exitCode = ExitOpenFailed;
         return nullptr;
     }
