@@ -4,8 +4,8 @@
 //
 // Every module, enumeration, device and file call goes to a TLinuxOs on the
 // machine's own /sys and /dev (which umockdev redirects to its testbed);
-// only GetTickCount and Sleep are virtual, so the library's 5 s launch-mode
-// pauses, 5 ms polls and 3 s reply time-outs cost no real time.
+// only GetTickCount and Sleep are virtual, so the library's polls and 3 s
+// reply time-outs cost no real time.
 #pragma once
 
 #include <gmock/gmock.h>
@@ -17,22 +17,21 @@
 #include "KL_VRX/KL_VRX.h"
 #include "os/linux/linux_os.h"
 #include "state/library_state.h"
-#include "support/forwarding_os.h"
 #include "support/row_name.h"
 #include "umockdev/hidraw_testbed.h"
 
 namespace KL_VRXTest {
 
-// While it lives, the library's OS. Constructing and destroying it each put
-// the library's process-wide state back to its load-time values, so every
-// test starts from a freshly loaded library and no binding outlives it.
-// Report reads only look (a slice of 0): a fake unit queues its reply
-// before the write that asked for it returns, and a silent unit's reply
-// time-out then passes on the virtual clock, 5 ms per empty read.
-class TVirtualTimeOs final : public TForwardingOs {
+// While it lives, the library's OS: the real Linux layer with a virtual
+// clock. Constructing and destroying it each put the library's process-wide
+// state back to its load-time values, so every test starts from a freshly
+// loaded library and no binding outlives it. Report reads only look (a slice
+// of 0): a fake unit queues its reply before the write that asked for it
+// returns, and a silent unit's reply time-out then passes on the virtual
+// clock, 5 ms per empty read.
+class TVirtualTimeOs final : public KL_VRXOS::TLinuxOs {
   public:
-    explicit TVirtualTimeOs(TVirtualClock& clock)
-        : TForwardingOs(real), clock(clock), real("/sys", "/dev", 0) {
+    explicit TVirtualTimeOs(TVirtualClock& clock) : TLinuxOs("/sys", "/dev", 0), clock(clock) {
         KL_VRXState::ResetLibraryState();
         KL_VRXOS::SetActiveOs(this);
     }
@@ -49,7 +48,6 @@ class TVirtualTimeOs final : public TForwardingOs {
 
   private:
     TVirtualClock& clock;
-    KL_VRXOS::TLinuxOs real;
 };
 
 struct TDeleteVRX {
