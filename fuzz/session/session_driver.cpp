@@ -127,7 +127,7 @@ struct TEntry {
 
 class TSession {
   public:
-    explicit TSession(KL_ISessionInput& input) : input(input) {
+    explicit TSession(TFuzzInput& input) : input(input) {
         const uint8_t flags = input.Choice();
         bus.SetDriveRoot(std::string(root.path) + ((flags & 1) != 0 ? "/missing" : ""));
     }
@@ -382,7 +382,7 @@ class TSession {
         }
     }
 
-    KL_ISessionInput& input;
+    TFuzzInput& input;
     TDriveRoot root;
     KL_VRXEmu::TEmulatedBus bus;
     std::array<TSlot, Slots> slots;
@@ -446,7 +446,7 @@ const TEntry TSession::Entries[33] = {
 
 }  // namespace
 
-void RunSession(KL_ISessionInput& input) {
+void RunSession(TFuzzInput& input) {
     TSession(input).Run();
 }
 

@@ -38,6 +38,6 @@
 namespace KL_VRXFuzz {
 
 // Runs one session over input, its "C:\" a fresh directory under /tmp.
-void RunSession(KL_ISessionInput& input);
+void RunSession(TFuzzInput& input);
 
 }  // namespace KL_VRXFuzz
