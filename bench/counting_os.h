@@ -5,11 +5,11 @@
 
 #include <cstdint>
 
-#include "support/forwarding_os.h"
+#include "forwarding_os.h"
 
 namespace KL_VRXBench {
 
-class TCountingOs final : public KL_VRXTest::TForwardingOs {
+class TCountingOs final : public TForwardingOs {
   public:
     // Makes itself the active OS in front of the one active now; the
     // destructor puts that one back.

@@ -6,7 +6,7 @@
 // the emulator's virtual clock) or draw what the library's contract rules
 // out (session/session_driver.h).
 //
-// Seeds: fuzz/session_corpus, real exchanges written by make_session_seeds.
+// Seeds: fuzz/session_corpus, real exchanges and inputs that once found a fault.
 #include <cstdint>
 
 #include "session/session_driver.h"

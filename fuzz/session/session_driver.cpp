@@ -127,12 +127,12 @@ struct TEntry {
 
 class TSession {
   public:
-    explicit TSession(KL_ISessionInput& input) : input(input) {
+    explicit TSession(TFuzzInput& input) : input(input) {
         const uint8_t flags = input.Choice();
         bus.SetDriveRoot(std::string(root.path) + ((flags & 1) != 0 ? "/missing" : ""));
     }
 
-    uint64_t Run() {
+    void Run() {
         // Choices 0 to 7 and 15 (mod 16) call an entry; 8 to 14 take the other steps.
         using S = TSession;
         static constexpr void (TSession::*Steps[16])() = {
@@ -147,23 +147,17 @@ class TSession {
         for (TSlot& slot : slots)
             Delete(slot);
         RequireText(GetLastVRXDLLError(), false, "GetLastVRXDLLError");
-        return digest;
     }
 
-    static const TEntry Entries[KL_VRXFuzz::Entries];
+    static const TEntry Entries[33];
 
   private:
-    uint32_t Record(uint32_t status) {
-        digest = digest * 1000003u + status + 1;
-        return status;
-    }
-
     // ---- Exports ---------------------------------------------------------------------------
 
     void CountUnits() {
         const bool null = input.Choice() == NullPointer;
         uint32_t count = Untouched;
-        const uint32_t status = Record(GetVRXDeviceCount(null ? nullptr : &count));
+        const uint32_t status = GetVRXDeviceCount(null ? nullptr : &count);
         Require(Documents({0, 5, 513}, status), "GetVRXDeviceCount", status);
         Require(status == 0 ? count >= 1 && count <= MaxCount : count == Untouched,
                 "GetVRXDeviceCount: count", status, count);
@@ -177,7 +171,6 @@ class TSession {
         Delete(slot);
         slot = TSlot{};
         slot.vrx = internal ? CreateVRXInternal(hostIndex) : CreateVRX(hostIndex);
-        Record(slot.vrx != nullptr ? 0 : 1);
         if (slot.vrx == nullptr)
             return RequireText(GetLastVRXDLLError(), true, "CreateVRX");
         Require(GetVRX2(slot.vrx) == Sys(slot), "GetVRX2");
@@ -186,7 +179,7 @@ class TSession {
     void DeleteSlot() { Delete(slots[input.Choice() % Slots]); }
 
     void Delete(TSlot& slot) {
-        Require(Record(DeleteVRX(std::exchange(slot.vrx, nullptr))) == 0, "DeleteVRX");
+        Require(DeleteVRX(std::exchange(slot.vrx, nullptr)) == 0, "DeleteVRX");
     }
 
     // ---- The 33 entries --------------------------------------------------------------------
@@ -195,7 +188,7 @@ class TSession {
 
     // The status documented, and the controller's text after it.
     uint32_t Check(TSlot& slot, uint32_t status, const TEntry& entry) {
-        Require(Documents(entry.statuses, Record(status)), entry.name, status);
+        Require(Documents(entry.statuses, status), entry.name, status);
         const bool failed = Documents({3, 5, 10, 11, 512}, status);
         RequireText(slot.vrx->GetLastErrorText(), failed, entry.name);
         return status;
@@ -389,10 +382,9 @@ class TSession {
         }
     }
 
-    KL_ISessionInput& input;
+    TFuzzInput& input;
     TDriveRoot root;
     KL_VRXEmu::TEmulatedBus bus;
-    uint64_t digest = 0;
     std::array<TSlot, Slots> slots;
     std::vector<KL_VRXEmu::TEmulatedUnit*> units;
     unsigned foreign = 0;
@@ -412,7 +404,7 @@ class TSession {
            AlwaysStatuses),                                                         \
         KL_RUN(#set, (&TSession::SetStored<T, &KL_IVRX2::set, &TSlot::field>), nullptr, OkOnly)
 
-const TEntry TSession::Entries[KL_VRXFuzz::Entries] = {
+const TEntry TSession::Entries[33] = {
     KL_GET(GetPositionCount, 3, 4, {0, 2, 512}),
     KL_GET(GetPosition21, 0, 4, ReadStatuses),
     KL_SET(SetPosition21, SetStatuses, &TSlot::callback21),
@@ -454,20 +446,8 @@ const TEntry TSession::Entries[KL_VRXFuzz::Entries] = {
 
 }  // namespace
 
-const char* EntryName(uint8_t choice) {
-    return TSession::Entries[choice % Entries].name;
-}
-
-uint8_t EntryChoice(const char* name) {
-    for (uint8_t choice = 0; choice < Entries; ++choice)
-        if (std::strcmp(EntryName(choice), name) == 0)
-            return choice;
-    std::fprintf(stderr, "no entry %s\n", name);
-    std::abort();
-}
-
-uint64_t RunSession(KL_ISessionInput& input) {
-    return TSession(input).Run();
+void RunSession(TFuzzInput& input) {
+    TSession(input).Run();
 }
 
 }  // namespace KL_VRXFuzz

@@ -37,18 +37,7 @@
 
 namespace KL_VRXFuzz {
 
-// The steps' choices: any other choice (0 to 7 and 15) is an operation.
-enum TStep : uint8_t { CountUnits = 8, Create, Delete, AttachUnit, DetachUnit, TuneUnit, TuneBus };
-inline constexpr uint8_t Operation = 0;
-
-// The entries' names by their choices (their places in the virtual table;
-// "delete" is the destructor), and the choice of the entry named.
-inline constexpr uint8_t Entries = 33;
-const char* EntryName(uint8_t choice);
-uint8_t EntryChoice(const char* name);
-
 // Runs one session over input, its "C:\" a fresh directory under /tmp.
-// Returns a digest of every call's status in order.
-uint64_t RunSession(KL_ISessionInput& input);
+void RunSession(TFuzzInput& input);
 
 }  // namespace KL_VRXFuzz

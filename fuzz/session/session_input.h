@@ -44,22 +44,15 @@ inline constexpr uint32_t ErrorCodes[] = {1167, 31, 995, 6, 87, 5, 0xFFFFFFFFu, 
 enum TReadKind : uint8_t { AsQueued, Spelt, OneByteChanged, Late, Lost, Failed, Resized, Repeated };
 enum TWriteKind : uint8_t { Delivered, WriteFailed, CountChanged, WriteLost };
 
-// Every unit's link answers to the session's input.
-class KL_ISessionInput : public KL_VRXEmu::KL_IReplySource {
-  public:
-    // True once the steps are used up (the session then parks and ends).
-    virtual bool AtEnd() const = 0;
-    // The next choice: 0 past the end.
-    virtual uint8_t Choice() = 0;
-};
-
-// The fuzzer's input.
-class TFuzzInput final : public KL_ISessionInput {
+// The fuzzer's input, which every unit's link answers to.
+class TFuzzInput final : public KL_VRXEmu::KL_IReplySource {
   public:
     TFuzzInput(const uint8_t* data, size_t size) : data(data), size(size) {}
 
-    bool AtEnd() const override { return position >= size; }
-    uint8_t Choice() override { return position < size ? data[position++] : 0; }
+    // True once the steps are used up (the session then parks and ends).
+    bool AtEnd() const { return position >= size; }
+    // The next choice: 0 past the end.
+    uint8_t Choice() { return position < size ? data[position++] : 0; }
     KL_VRXEmu::TWriteOutcome OnWrite(const std::vector<uint8_t>& report) override;
     KL_VRXEmu::TReadOutcome OnRead(const std::vector<uint8_t>* queuedReply,
                                    uint32_t bufferSize) override;

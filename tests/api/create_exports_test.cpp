@@ -1,7 +1,7 @@
-// CreateVRX, DeleteVRX and GetVRX2 as a host uses them: host-index
-// numbering over the simulated unit and both families, refusals, and what
-// deletion sends. (Null and foreign pointers are refused in the host test,
-// across the library's boundary.)
+// CreateVRX and GetVRX2 as a host uses them: host-index numbering over the
+// simulated unit and both families, and refusals. (Null and foreign pointers
+// are refused in the host test, across the library's boundary; what deletion
+// sends is the controller's closing.)
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,7 +15,6 @@ namespace {
 using KL_VRXSDK::KL_IVRX;
 using KL_VRXTest::FullStartUp;
 using KL_VRXTest::Messages;
-using KL_VRXTest::Parking;
 using KL_VRXTest::TControllerTest;
 using KL_VRXTest::TMessages;
 
@@ -81,24 +80,5 @@ TEST_F(TControllerTest, CountingAndCreationFailEvenForTheSimulatedUnitWhenHidCan
     EXPECT_EQ(CreateVRX(0), nullptr);
     EXPECT_STREQ(GetLastVRXDLLError(), text);
 }
-
-class Deletion : public TControllerTest, public ::testing::WithParamInterface<uint8_t> {};
-
-TEST_P(Deletion, ParksAStartedUnitAndReleasesTheBinding) {
-    const uint8_t register18 = GetParam();
-    auto& unit = bus.AttachUnit(1);
-    KL_IVRX* vrx = CreateVRX(1);
-    ASSERT_NE(vrx, nullptr) << GetLastVRXDLLError();
-    unit.SetRegister(18, register18);
-    unit.ClearReceived();
-    const unsigned freed = bus.Calls().freeLibrary;
-    EXPECT_EQ(DeleteVRX(vrx), 0u);
-    EXPECT_EQ(Messages(unit), register18 == 15 ? Parking : (TMessages{{18, 0}}));
-    EXPECT_EQ(bus.Calls().freeLibrary, freed + 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(CreateExports, Deletion, ::testing::Values(15, 127), [](const auto& info) {
-    return info.param == 15 ? "StartedUnit" : "ParkedUnit";
-});
 
 }  // namespace

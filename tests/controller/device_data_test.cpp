@@ -8,7 +8,6 @@
 
 #include "controller/controller_fixture.h"
 #include "support/row_name.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -78,25 +77,6 @@ TEST_F(TControllerTest, HostValueFixedValueAndLogSwitchesNeedNoUnit) {
     EXPECT_EQ(controller.GetHostValue(&host) | controller.GetLogDumpFlag(&flag), 0u);
     EXPECT_EQ(std::vector<uint32_t>({host, flag}), (std::vector<uint32_t>{7, 1}));
     EXPECT_EQ(controller.GetModelFamily(nullptr), 512u);
-}
-
-TEST_F(TControllerTest, TheTrafficLogRecordsWhatTheControllerSends) {
-    KL_VRXTest::TTempDir drive;
-    bus.SetDriveRoot(drive.Path());
-    auto& unit = bus.AttachUnit(1);
-    auto controller = OpenController(1, 1, &unit);
-    // The host suite reads the switch back; here, what it records.
-    uint32_t position = 0;
-    unit.SetRegister(21, 3);
-    EXPECT_EQ(controller->SetLogging(true), 0u);
-    EXPECT_EQ(controller->GetPosition21(&position), 0u);
-    EXPECT_EQ(controller->SetLogging(false), 0u);
-    EXPECT_EQ(controller->GetPosition22(&position), 0u);  // not logged
-
-    const std::string log = drive.ReadFile("VRXHIDLog.log");
-    EXPECT_NE(log.find(" Attempting to send to device: 00 15 \r\n"), std::string::npos) << log;
-    EXPECT_NE(log.find(" Buffer: 00 15 03 "), std::string::npos) << log;
-    EXPECT_EQ(log.find("00 16 "), std::string::npos) << log;
 }
 
 }  // namespace

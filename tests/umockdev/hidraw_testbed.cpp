@@ -163,20 +163,13 @@ class THidrawNode {
         if (length < 2 || length > MaxReport)
             return {-1, EINVAL};
         TUnitState& state = unit.state;
-        const auto unplug = state.unplugOn;
-        if (unplug && report[1] == unplug->first) {
+        if (state.unplugOn == report[1]) {
             state.unplugOn.reset();
             bed.UnplugLocked(unit);
-            if (unplug->second == TUnplug::AsWritten)
-                return {-1, ENODEV};
         }
-        const auto effect = state.firmware.Receive(report, length, unit.clock.Now());
+        state.firmware.Receive(report, length, unit.clock.Now());
         if (state.firmware.silent || gone)
             state.firmware.replies.clear();
-        if (effect == TUnitFirmware::TEffect::Reenumerate && !gone) {
-            bed.UnplugLocked(unit);
-            bed.PlugLocked(unit);
-        }
         UpdateReadinessLocked();
         return {static_cast<long>(length), 0};
     }
@@ -217,27 +210,6 @@ TFakeUnit::TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned fami
     // Family 1 talks in 64-byte reports, family 2 in 32-byte ones, so the
     // lengths the library uses must come from each unit's own descriptor.
     state.firmware.inputLength = state.firmware.outputLength = family == 2 ? 33 : 65;
-}
-
-uint8_t TFakeUnit::Register(uint8_t reg) {
-    return With([&](TUnitState& s) {
-        return s.firmware.registers.at(reg - KL_VRXEmu::Detail::FirstRegister);
-    });
-}
-
-TReports TFakeUnit::Received() {
-    return With([](TUnitState& s) { return s.firmware.received; });
-}
-
-void TFakeUnit::ClearReceived() {
-    With([](TUnitState& s) { s.firmware.ClearReceived(); });
-}
-
-std::vector<uint8_t> TFakeUnit::Message(uint8_t code, uint8_t value) {
-    std::vector<uint8_t> report(With([](TUnitState& s) { return s.firmware.outputLength; }), 0);
-    report[1] = code;
-    report[2] = value;
-    return report;
 }
 
 TFakeUnit& THidrawTestbed::PlugUnit(unsigned family, unsigned launchMode, bool descriptorInSysfs) {

@@ -9,10 +9,7 @@
 // stands for every other HID device.
 //
 // Unplugging removes the device's sysfs entries and node; handles open on
-// it then fail writes and ioctls with ENODEV and reads with EIO. A unit that
-// switches launch mode leaves the same way and comes back under its other
-// product ID, with a new node number (the kernel keeps the
-// old number taken while the host holds that node open).
+// it then fail writes and ioctls with ENODEV and reads with EIO.
 #pragma once
 
 #include <umockdev.h>
@@ -42,13 +39,6 @@ class TVirtualClock {
 };
 
 class THidrawNode;
-using TReports = std::vector<std::vector<uint8_t>>;
-
-// When a unit told to vanish on a command leaves the bus.
-enum class TUnplug {
-    AsWritten,    // the report is never delivered: the write fails
-    BeforeReply,  // the unit takes the command and goes before it answers
-};
 
 // One unit: the emulator's firmware (its registers, received reports,
 // replies and fault switches; firmware.silent: it sends no reply) and what
@@ -56,7 +46,7 @@ enum class TUnplug {
 struct TUnitState {
     TUnitState(unsigned family, unsigned launchMode) : firmware(family, launchMode) {}
     KL_VRXEmu::Detail::TUnitFirmware firmware;
-    std::optional<std::pair<uint8_t, TUnplug>> unplugOn;  // leaves when sent this code
+    std::optional<uint8_t> unplugOn;   // takes this command, then leaves before it answers
     unsigned node = 0;                 // N of the /dev/hidrawN it shows as now, or last did
     unsigned opens = 0;                // how often the host opened one of its nodes
     bool descriptorInSysfs = true;     // else only HIDIOCGRDESC gives it
@@ -78,15 +68,9 @@ class TFakeUnit {
         state.firmware.Settle(clock.Now());
         return f(state);
     }
-    uint8_t Register(uint8_t reg);
     unsigned Opens() {
         return With([](TUnitState& s) { return s.opens; });
     }
-    TReports Received();
-    void ClearReceived();
-    // A command as the unit receives it: report ID 0, the code, the value,
-    // zeros to its output report length.
-    std::vector<uint8_t> Message(uint8_t code, uint8_t value = 0);
 
   private:
     friend class THidrawNode;

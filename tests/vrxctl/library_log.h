@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -86,14 +87,16 @@ class LibraryLog : public ::testing::Test {
         bus.SetReportLatency(1);
     }
 
-    // A controller for the host index, logging from here on.
+    // A controller for the host index, logging from here on. A creation that
+    // fails ends the test (as a failure, through the exception) before its
+    // caller could use the null controller.
     KL_VRXSDK::KLSYS_IVRX* Create(int32_t hostIndex, uint8_t dumpFlag = 0) {
         auto* vrx = dynamic_cast<KL_VRXSDK::KLSYS_IVRX*>(CreateVRX(hostIndex));
-        EXPECT_NE(vrx, nullptr) << GetLastVRXDLLError();
-        if (vrx != nullptr) {
-            vrx->SetLogDumpFlag(dumpFlag);
-            vrx->SetLogging(true);
-        }
+        if (vrx == nullptr)
+            throw std::runtime_error("CreateVRX(" + std::to_string(hostIndex) +
+                                     ") failed: " + GetLastVRXDLLError());
+        vrx->SetLogDumpFlag(dumpFlag);
+        vrx->SetLogging(true);
         return vrx;
     }
 

@@ -4,11 +4,13 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "os/linux/errno_map.h"
 #include "os/linux/linux_os.h"
 #include "os/os_checks.h"
 #include "support/temp_dir.h"
@@ -106,6 +108,9 @@ TEST_F(FakeTree, OpensGiveCapsFromTheDescriptorOrWindowsCodes) {
         EXPECT_EQ(h == InvalidHandleValue ? os.GetLastError() : 0u, c.error)
             << (c.path ? c.path : "null");
         os.CloseHandle(h);
+    }
+    if (root) {  // the refusal root never meets, mapped alone
+        EXPECT_EQ(WindowsErrorFromErrno(EACCES), ErrorAccessDenied);
     }
 }
 

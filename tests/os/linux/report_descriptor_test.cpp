@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -12,23 +15,40 @@ using KL_VRXOS::ParseReportDescriptor;
 using KL_VRXOS::TReportDescriptorInfo;
 
 struct TWindowsCase {
-    const char* name;
+    std::string name;
     std::vector<uint8_t> descriptor;
-    uint16_t inputLength;
-    uint16_t outputLength;
+    uint16_t inputLength = 0;
+    uint16_t outputLength = 0;
 };
 
-const TWindowsCase WindowsCases[] = {
-#include "data/hid-descriptors/windows_report_lengths.inc"
-};
+// The recorded collections, one a line: name, input and output length, the
+// descriptor in hex ('#' starts a comment line).
+std::vector<TWindowsCase> WindowsCases() {
+    std::ifstream file(KL_VRX_FIXTURES_DIR "/hid-descriptors/windows_report_lengths.txt");
+    std::vector<TWindowsCase> cases;
+    std::string line;
+    while (std::getline(file, line)) {
+        std::istringstream fields(line);
+        TWindowsCase c;
+        std::string hex;
+        if (line.empty() || line[0] == '#' ||
+            !(fields >> c.name >> c.inputLength >> c.outputLength >> hex))
+            continue;
+        for (size_t i = 0; i + 1 < hex.size(); i += 2)
+            c.descriptor.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+        cases.push_back(std::move(c));
+    }
+    return cases;
+}
 
 TReportDescriptorInfo Parse(const std::vector<uint8_t>& bytes) {
     return ParseReportDescriptor(bytes.data(), bytes.size());
 }
 
 TEST(ReportDescriptor, EveryRecordedCollectionGetsWindowsLengths) {
-    ASSERT_EQ(std::size(WindowsCases), 25u);
-    for (const TWindowsCase& c : WindowsCases) {
+    const std::vector<TWindowsCase> cases = WindowsCases();
+    ASSERT_EQ(cases.size(), 25u);
+    for (const TWindowsCase& c : cases) {
         SCOPED_TRACE(c.name);
         const TReportDescriptorInfo info = Parse(c.descriptor);
         EXPECT_TRUE(info.wellFormed);

@@ -1,11 +1,11 @@
 // An OS layer that passes every call on to another one: the base of the
-// stand-ins that tests and benchmarks put in front of a real or emulated OS
-// to change a few calls (virtual time) or watch them all (counting).
+// stand-ins a benchmark puts in front of the active OS to watch every call
+// (counting).
 #pragma once
 
 #include "os/os.h"
 
-namespace KL_VRXTest {
+namespace KL_VRXBench {
 
 class TForwardingOs : public KL_VRXOS::KL_IOperatingSystem {
   public:
@@ -59,4 +59,4 @@ class TForwardingOs : public KL_VRXOS::KL_IOperatingSystem {
     KL_VRXOS::KL_IOperatingSystem& inner;
 };
 
-}  // namespace KL_VRXTest
+}  // namespace KL_VRXBench

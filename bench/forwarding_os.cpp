@@ -1,6 +1,6 @@
-#include "support/forwarding_os.h"
+#include "forwarding_os.h"
 
-namespace KL_VRXTest {
+namespace KL_VRXBench {
 
 using namespace KL_VRXOS;
 
@@ -106,4 +106,4 @@ std::unique_ptr<TTextFile> TForwardingOs::OpenAppendTextFile(const std::string& 
     return Through(false, [&] { return inner.OpenAppendTextFile(windowsPath); });
 }
 
-}  // namespace KL_VRXTest
+}  // namespace KL_VRXBench
