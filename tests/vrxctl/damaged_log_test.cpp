@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library_log.h"
+#include "log_decoder.h"
 #include "log_report.h"
 
 using namespace VrxctlLog;
@@ -141,7 +142,7 @@ class NotALog : public ::testing::TestWithParam<TNotALogRow> {};
 
 TEST_P(NotALog, IsRefusedWithAReason) {
     std::ostringstream out, err;
-    const bool decoded = PrintDecodedLog(GetParam().text, "FILE", false, out, err);
+    const bool decoded = PrintDecodedLog(GetParam().text, "FILE", {}, out, err);
     EXPECT_EQ(decoded, GetParam().isLog);
     if (!GetParam().isLog) {
         EXPECT_EQ(err.str().rfind("vrxctl: FILE is not a traffic log: ", 0), 0u) << err.str();

@@ -6,6 +6,19 @@ namespace VrxctlLog {
 
 namespace {
 
+// The value of every byte as a hexadecimal digit, -1 for no digit.
+struct THexDigits {
+    int8_t values[256];
+    constexpr THexDigits() : values() {
+        for (int c = 0; c < 256; ++c)
+            values[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
+                        : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
+                        : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
+                                               : int8_t{-1};
+    }
+};
+constexpr THexDigits HexDigits;
+
 // Reads one line from left to right; every step either consumes what it
 // expects and returns true, or leaves the rest as it was and returns false.
 class TCursor {
@@ -41,17 +54,16 @@ class TCursor {
 
     // "HH HH ... " up to the end of the line; the last blank may be missing.
     bool HexList(std::vector<uint8_t>& bytes) {
-        std::vector<uint8_t> list;
+        bytes.clear();
         std::string_view text = rest;
         while (!text.empty()) {
             const int high = text.size() >= 2 ? Hex(text[0]) : -1;
             const int low = text.size() >= 2 ? Hex(text[1]) : -1;
             if (high < 0 || low < 0 || (text.size() > 2 && text[2] != ' '))
                 return false;
-            list.push_back(static_cast<uint8_t>(high * 16 + low));
+            bytes.push_back(static_cast<uint8_t>(high * 16 + low));
             text.remove_prefix(text.size() > 2 ? 3 : 2);
         }
-        bytes = std::move(list);
         rest = text;
         return true;
     }
@@ -60,15 +72,7 @@ class TCursor {
     bool AtEnd() const { return rest.empty(); }
 
   private:
-    static int Hex(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    }
+    static int Hex(char c) { return HexDigits.values[static_cast<unsigned char>(c)]; }
 
     std::string_view rest;
 };
@@ -90,34 +94,32 @@ bool IsTimestamp(std::string_view text) {
     return true;
 }
 
-std::optional<THeader> ParseHeader(std::string_view line) {
+bool ParseHeader(std::string_view line, THeader& header) {
     TCursor cursor(line);
-    THeader header;
-    if (cursor.Literal(" Dumped at: "))
-        header.dump = true;
-    else if (!cursor.Literal(" Logger Class Created: "))
-        return std::nullopt;
+    const bool dump = cursor.Literal(" Dumped at: ");
+    if (!dump && !cursor.Literal(" Logger Class Created: "))
+        return false;
     if (!IsTimestamp(cursor.Rest()))
-        return std::nullopt;
-    header.timestamp = std::string(cursor.Rest());
-    return header;
+        return false;
+    header.dump = dump;
+    header.timestamp.assign(cursor.Rest());
+    return true;
 }
 
 // What follows "WinAPI Err: e" in a failure record: "    No bytes <unit>." or
 // "    <count>    bytes <unit>: <raw text>".
-bool ParseFailureTail(TCursor& cursor, std::string_view unit, TLogRecord& record) {
-    const std::string none = "    No bytes " + std::string(unit) + ".";
-    if (cursor.Literal(none)) {
+bool ParseFailureTail(TCursor& cursor, bool send, TLogRecord& record) {
+    if (cursor.Literal(send ? "    No bytes written." : "    No bytes read.")) {
         record.count = 0;
         return cursor.AtEnd();
     }
     if (!cursor.Literal("    "))
         return false;
     const auto count = cursor.Number(0, UInt32Max);
-    if (!count || !cursor.Literal("    bytes " + std::string(unit) + ": "))
+    if (!count || !cursor.Literal(send ? "    bytes written: " : "    bytes read: "))
         return false;
     record.count = static_cast<uint32_t>(*count);
-    record.text = std::string(cursor.Rest());
+    record.text.assign(cursor.Rest());
     return true;
 }
 
@@ -125,12 +127,12 @@ bool ParseFailureTail(TCursor& cursor, std::string_view unit, TLogRecord& record
 bool ParseMessage(TCursor& cursor, TLogRecord& record) {
     if (cursor.Literal("***Succeeded trying to open device at path: ")) {
         record.kind = TRecordKind::OpenSucceeded;
-        record.text = std::string(cursor.Rest());
+        record.text.assign(cursor.Rest());
         return true;
     }
     if (cursor.Literal("***Failed trying to open device at path: ")) {
         record.kind = TRecordKind::OpenFailed;
-        record.text = std::string(cursor.Rest());
+        record.text.assign(cursor.Rest());
         return true;
     }
     if (cursor.Literal("***Device Closed.")) {
@@ -166,63 +168,71 @@ bool ParseMessage(TCursor& cursor, TLogRecord& record) {
         record.kind = send ? TRecordKind::SendFailed : TRecordKind::ReadFailed;
         const auto error = cursor.Number(Int32Min, Int32Max);
         record.error = error.value_or(0);
-        return error && ParseFailureTail(cursor, send ? "written" : "read", record);
+        return error && ParseFailureTail(cursor, send, record);
     }
     return false;
 }
 
 // "<thread> : Time: <tick>  <message>"
-std::optional<TLogRecord> ParseRecord(std::string_view line, size_t number) {
+bool ParseRecord(std::string_view line, TLogRecord& record) {
     TCursor cursor(line);
-    TLogRecord record;
-    record.line = number;
     const auto thread = cursor.Number(Int32Min, UInt32Max);
     if (!thread || !cursor.Literal(" : Time: "))
-        return std::nullopt;
+        return false;
     const auto tick = cursor.Number(Int32Min, Int32Max);
     if (!tick || !cursor.Literal("  "))
-        return std::nullopt;
+        return false;
     record.thread = *thread;
     record.tick = static_cast<uint32_t>(*tick);
-    if (!ParseMessage(cursor, record))
-        return std::nullopt;
-    return record;
+    record.count = 0;
+    record.error = 0;
+    record.bytes.clear();
+    record.text.clear();
+    return ParseMessage(cursor, record);
 }
 
 }  // namespace
 
+TLineParser::TKind TLineParser::Parse(const TLogLine& line) {
+    if (line.text.empty())
+        return TKind::Blank;
+    // Every complete line ends with a line break; without one the numbers
+    // at its end may have lost digits, so it is not trusted.
+    if (line.cutOff || line.tooLong)
+        return TKind::Unparsed;
+    if (ParseRecord(line.text, record)) {
+        record.line = line.number;
+        return TKind::Record;
+    }
+    if (ParseHeader(line.text, header)) {
+        header.line = line.number;
+        return TKind::Header;
+    }
+    return TKind::Unparsed;
+}
+
 TParsedLog ParseTrafficLog(std::string_view text) {
     TParsedLog log;
-    // A byte-order mark left by an editor that saved the file.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const bool cutOff = end == std::string_view::npos;
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(cutOff ? text.size() : end + 1);
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const size_t number = ++log.lines;
-        if (line.empty()) {
-            ++log.blankLines;
-            continue;
+    TLineSplitter splitter;
+    TLineParser parser;
+    auto add = [&](const TLogLine& line) {
+        switch (parser.Parse(line)) {
+            case TLineParser::TKind::Blank:
+                ++log.blankLines;
+                return;
+            case TLineParser::TKind::Record:
+                log.records.push_back(parser.Record());
+                return;
+            case TLineParser::TKind::Header:
+                log.headers.push_back(parser.Header());
+                return;
+            case TLineParser::TKind::Unparsed:
+                log.unparsed.push_back({line.number, std::string(line.text), line.cutOff});
         }
-        // Every complete line ends with a line break; without one the
-        // numbers at its end may have lost digits, so it is not trusted.
-        if (!cutOff) {
-            if (auto record = ParseRecord(line, number)) {
-                log.records.push_back(std::move(*record));
-                continue;
-            }
-            if (auto header = ParseHeader(line)) {
-                header->line = number;
-                log.headers.push_back(std::move(*header));
-                continue;
-            }
-        }
-        log.unparsed.push_back({number, std::string(line), cutOff});
-    }
+    };
+    splitter.Feed(text, add);
+    splitter.Finish(add);
+    log.lines = splitter.Lines();
     return log;
 }
 
