@@ -6,15 +6,15 @@ namespace VrxctlLog {
 
 namespace {
 
-// The value of every byte as a hexadecimal digit, -1 for no digit.
+// The value of every byte as a hexadecimal digit, 0x80 for no digit.
 struct THexDigits {
-    int8_t values[256];
+    uint8_t values[256];
     constexpr THexDigits() : values() {
         for (int c = 0; c < 256; ++c)
-            values[c] = c >= '0' && c <= '9'   ? static_cast<int8_t>(c - '0')
-                        : c >= 'A' && c <= 'F' ? static_cast<int8_t>(c - 'A' + 10)
-                        : c >= 'a' && c <= 'f' ? static_cast<int8_t>(c - 'a' + 10)
-                                               : int8_t{-1};
+            values[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
+                        : c >= 'A' && c <= 'F' ? static_cast<uint8_t>(c - 'A' + 10)
+                        : c >= 'a' && c <= 'f' ? static_cast<uint8_t>(c - 'a' + 10)
+                                               : uint8_t{0x80};
     }
 };
 constexpr THexDigits HexDigits;
@@ -54,17 +54,33 @@ class TCursor {
 
     // "HH HH ... " up to the end of the line; the last blank may be missing.
     bool HexList(std::vector<uint8_t>& bytes) {
-        bytes.clear();
-        std::string_view text = rest;
-        while (!text.empty()) {
-            const int high = text.size() >= 2 ? Hex(text[0]) : -1;
-            const int low = text.size() >= 2 ? Hex(text[1]) : -1;
-            if (high < 0 || low < 0 || (text.size() > 2 && text[2] != ' '))
-                return false;
-            bytes.push_back(static_cast<uint8_t>(high * 16 + low));
-            text.remove_prefix(text.size() > 2 ? 3 : 2);
+        if (rest.size() % 3 == 1)
+            return false;  // a lone digit at the end
+        const size_t count = (rest.size() + 1) / 3;
+        bytes.resize(count);
+        const auto* text = reinterpret_cast<const unsigned char*>(rest.data());
+        uint8_t* byte = bytes.data();
+        // Bit 7 of bad: a byte that is no digit or a missing blank; checked
+        // once at the end, so the loop has no branch but its own.
+        unsigned bad = 0;
+        for (size_t i = 0; i + 1 < count; ++i, text += 3) {
+            const unsigned high = HexDigits.values[text[0]];
+            const unsigned low = HexDigits.values[text[1]];
+            bad |= high | low | (text[2] == ' ' ? 0u : 0x80u);
+            *byte++ = static_cast<uint8_t>(high << 4 | low);
         }
-        rest = text;
+        if (count != 0) {
+            const unsigned high = HexDigits.values[text[0]];
+            const unsigned low = HexDigits.values[text[1]];
+            bad |= high | low;
+            *byte = static_cast<uint8_t>(high << 4 | low);
+        }
+        if ((bad & 0x80) != 0)
+            return false;
+        // The last byte's blank, when there is one.
+        if (!rest.empty() && rest.size() % 3 == 0 && rest.back() != ' ')
+            return false;
+        rest.remove_prefix(rest.size());
         return true;
     }
 
@@ -72,8 +88,6 @@ class TCursor {
     bool AtEnd() const { return rest.empty(); }
 
   private:
-    static int Hex(char c) { return HexDigits.values[static_cast<unsigned char>(c)]; }
-
     std::string_view rest;
 };
 
@@ -123,22 +137,7 @@ bool ParseFailureTail(TCursor& cursor, bool send, TLogRecord& record) {
     return true;
 }
 
-// The message of a record line, after the prefix.
-bool ParseMessage(TCursor& cursor, TLogRecord& record) {
-    if (cursor.Literal("***Succeeded trying to open device at path: ")) {
-        record.kind = TRecordKind::OpenSucceeded;
-        record.text.assign(cursor.Rest());
-        return true;
-    }
-    if (cursor.Literal("***Failed trying to open device at path: ")) {
-        record.kind = TRecordKind::OpenFailed;
-        record.text.assign(cursor.Rest());
-        return true;
-    }
-    if (cursor.Literal("***Device Closed.")) {
-        record.kind = TRecordKind::Closed;
-        return cursor.AtEnd();
-    }
+bool ParseAttempt(TCursor& cursor, TLogRecord& record) {
     if (cursor.Literal(" Attempting to send to device: ")) {
         record.kind = TRecordKind::SendAttempt;
         if (cursor.Literal("Empty Buffer"))
@@ -149,6 +148,10 @@ bool ParseMessage(TCursor& cursor, TLogRecord& record) {
         record.kind = TRecordKind::ReadAttempt;
         return cursor.AtEnd();
     }
+    return false;
+}
+
+bool ParseOutcome(TCursor& cursor, TLogRecord& record) {
     if (cursor.Literal("    Send succeeded. Bytes read by device: ")) {
         record.kind = TRecordKind::SendSucceeded;
         const auto count = cursor.Number(0, UInt32Max);
@@ -169,6 +172,31 @@ bool ParseMessage(TCursor& cursor, TLogRecord& record) {
         const auto error = cursor.Number(Int32Min, Int32Max);
         record.error = error.value_or(0);
         return error && ParseFailureTail(cursor, send, record);
+    }
+    return false;
+}
+
+// The message of a record line, after the prefix. The messages differ in
+// their first two bytes ("**", " A" or "  "), so only one group is tried.
+bool ParseMessage(TCursor& cursor, TLogRecord& record) {
+    const std::string_view start = cursor.Rest().substr(0, 2);
+    if (start == " A")
+        return ParseAttempt(cursor, record);
+    if (start == "  ")
+        return ParseOutcome(cursor, record);
+    if (cursor.Literal("***Succeeded trying to open device at path: ")) {
+        record.kind = TRecordKind::OpenSucceeded;
+        record.text.assign(cursor.Rest());
+        return true;
+    }
+    if (cursor.Literal("***Failed trying to open device at path: ")) {
+        record.kind = TRecordKind::OpenFailed;
+        record.text.assign(cursor.Rest());
+        return true;
+    }
+    if (cursor.Literal("***Device Closed.")) {
+        record.kind = TRecordKind::Closed;
+        return cursor.AtEnd();
     }
     return false;
 }

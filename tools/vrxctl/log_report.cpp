@@ -1,6 +1,5 @@
 #include "log_report.h"
 
-#include <charconv>
 #include <vector>
 
 #include "log_commands.h"
@@ -59,22 +58,50 @@ std::string Printable(std::string_view text) {
     return out;
 }
 
+// Writes value's digits to end backwards; returns where they start.
+char* Digits(int64_t value, char* end) {
+    static const char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    while (magnitude >= 100) {
+        const size_t pair = static_cast<size_t>(magnitude % 100) * 2;
+        magnitude /= 100;
+        *--end = pairs[pair + 1];
+        *--end = pairs[pair];
+    }
+    if (magnitude >= 10) {
+        *--end = pairs[magnitude * 2 + 1];
+        *--end = pairs[magnitude * 2];
+    } else {
+        *--end = static_cast<char>('0' + magnitude);
+    }
+    if (value < 0)
+        *--end = '-';
+    return end;
+}
+
 void AppendNumber(std::string& out, int64_t value) {
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
+    char* const end = digits + sizeof digits;
+    const char* first = Digits(value, end);
+    out.append(first, static_cast<size_t>(end - first));
 }
 
-void AppendPadLeft(std::string& out, std::string_view text, size_t width) {
-    if (text.size() < width)
-        out.append(width - text.size(), ' ');
-    out += text;
-}
-
-void AppendNumberPadLeft(std::string& out, int64_t value, size_t width) {
+// value right-aligned in width columns, then a blank, at the end of text.
+char* PutNumberPadLeft(char* text, int64_t value, size_t width) {
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    AppendPadLeft(out, std::string_view(digits, static_cast<size_t>(end - digits)), width);
+    char* const end = digits + sizeof digits;
+    const char* first = Digits(value, end);
+    const size_t length = static_cast<size_t>(end - first);
+    for (size_t i = length; i < width; ++i)
+        *text++ = ' ';
+    for (; first != end; ++first)
+        *text++ = *first;
+    *text++ = ' ';
+    return text;
 }
 
 // Pads what was appended to out since from to width.
@@ -234,18 +261,21 @@ constexpr size_t ValueWidth = 18;
 
 // The columns before the rest of an entry's text: mark, line, tick, thread.
 void AppendColumns(std::string& out, const char* mark, size_t line, const TLogEntry* record) {
-    out += mark;
-    out.push_back(' ');
-    AppendNumberPadLeft(out, static_cast<int64_t>(line), 7);
-    out.push_back(' ');
+    char text[96];
+    char* end = text;
+    *end++ = mark[0];
+    *end++ = mark[1];
+    *end++ = ' ';
+    end = PutNumberPadLeft(end, static_cast<int64_t>(line), 7);
     if (record == nullptr) {
-        out.append(11 + 1 + 7 + 2, ' ');
+        out.append(text, static_cast<size_t>(end - text));
+        out.append(11 + 1 + 7 + 1 + 1, ' ');
         return;
     }
-    AppendNumberPadLeft(out, SignedTick(record->tick), 11);
-    out.push_back(' ');
-    AppendNumberPadLeft(out, record->thread, 7);
-    out += "  ";
+    end = PutNumberPadLeft(end, SignedTick(record->tick), 11);
+    end = PutNumberPadLeft(end, record->thread, 7);
+    *end++ = ' ';
+    out.append(text, static_cast<size_t>(end - text));
 }
 
 // "key": as the first or a later field of a JSON object.

@@ -77,7 +77,9 @@ void TSummaryBuilder::Add(const TLogEntry& entry) {
         case TEntryKind::Exchange:
             break;
     }
-    threads.insert(entry.thread);
+    if (threads.empty() || entry.thread != lastThread)
+        threads.insert(entry.thread);
+    lastThread = entry.thread;
     if (entry.kind != TEntryKind::Exchange)
         return;
     ++totals.exchanges;

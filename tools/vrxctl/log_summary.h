@@ -63,6 +63,7 @@ class TSummaryBuilder {
 
     TLogSummary totals;
     std::unordered_set<int64_t> threads;
+    int64_t lastThread = 0;
     std::vector<TCommandTotals> commands;  // by code; 256: exchanges without their message
 };
 
