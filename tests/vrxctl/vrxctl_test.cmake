@@ -125,7 +125,8 @@ string(JSON exchanges GET "${summary}" exchanges)
 if(exchanges LESS 10)
     message(SEND_ERROR "the decoded log has ${exchanges} exchanges:\n${out}")
 endif()
-vrxctl(log VRXHIDLog.log EXIT 0)
+file(READ ${WORKDIR}/VRXHIDLog.log written)
+vrxctl(log - INPUT "${written}" EXIT 0)
 if(NOT out MATCHES "ReadDeviceNumber \\(25\\) +data 78 56 34 12 +echo ok")
     message(SEND_ERROR "the decoded log does not show the device number read:\n${out}")
 endif()
@@ -133,6 +134,21 @@ endif()
 file(COPY_FILE ${WORKDIR}/VRXHIDLog.log ${WORKDIR}/--json)
 vrxctl(log -- --json EXIT 0)
 file(REMOVE ${WORKDIR}/--json)
+
+# The fault log with --failures: its heading, failures and summary as
+# without it, the header and the close around them, and each failure's records.
+file(COPY_FILE ${CORPUS}/faults.log ${WORKDIR}/faults.log)
+vrxctl(log faults.log EXIT 0)
+string(REGEX REPLACE "\n(  |==) [^\n]*" "" expected "${out}")
+vrxctl(log faults.log --failures EXIT 0)
+string(REGEX MATCHALL "\n== [^\n]*" context "${out}")
+string(REGEX MATCHALL "\n +[0-9]+ +\\| [0-9]+ : Time: [^\n]*" records "${out}")
+string(REGEX REPLACE "\n(  |==) [^\n]*" "" failures "${out}")
+list(LENGTH records count)
+if(NOT failures STREQUAL expected OR NOT count EQUAL 20 OR
+   NOT context MATCHES "^\n== +4 [^\n]*logger created[^\n]*\n== +40 [^\n]*device closed$")
+    message(SEND_ERROR "log --failures printed:\n${out}\nthe failures of:\n${expected}")
+endif()
 
 # Not a traffic log, or no file: a reason and exit code 2.
 file(WRITE ${WORKDIR}/notes.txt "port=COM3\n")
