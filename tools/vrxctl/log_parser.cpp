@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <optional>
 
@@ -22,32 +21,25 @@ struct THexDigits {
 };
 constexpr THexDigits HexDigits;
 
-// "HH HH HH HH HH HH HH HH " (24 bytes at text) to eight bytes at out, all
-// at once in three 64-bit words: false when one of them is not so.
-bool HexBlock(const unsigned char* text, uint8_t* out) {
-    static_assert(std::endian::native == std::endian::little);
-    constexpr uint64_t ones = 0x0101010101010101ULL;
-    constexpr uint64_t high = 0x8080808080808080ULL;
-    // Where the blanks are in each of the three words.
-    constexpr uint64_t blanks[3] = {0x0000FF0000FF0000ULL, 0x00FF0000FF0000FFULL,
-                                    0xFF0000FF0000FF00ULL};
-    // Bit 7 of each byte below 0x80 set when the byte is within [low, top].
-    const auto within = [](uint64_t w, uint64_t low, uint64_t top) {
-        return ((w | high) - ones * low) & (ones * (0x80 + top) - (w & ~high)) & ~w & high;
-    };
-    uint8_t nibbles[24];
-    for (int k = 0; k < 3; ++k) {
-        uint64_t w;
-        std::memcpy(&w, text + 8 * k, 8);
-        const uint64_t digits = within(w, '0', '9') | within(w | ones * 0x20, 'a', 'f');
-        if ((digits | (blanks[k] & high)) != high || ((w ^ ones * ' ') & blanks[k]) != 0)
-            return false;
-        const uint64_t values = (w & ones * 0x0F) + ((w >> 6) & ones) * 9;
-        std::memcpy(nibbles + 8 * k, &values, 8);
-    }
-    for (int k = 0; k < 8; ++k)
-        out[k] = static_cast<uint8_t>(nibbles[3 * k] << 4 | nibbles[3 * k + 1]);
-    return true;
+// The value of every pair of bytes (in memory order) as two hexadecimal
+// digits, 0x100 for no such pair: one look-up per byte of a hex list.
+const uint16_t* HexPairs() {
+    static const std::vector<uint16_t> pairs = [] {
+        std::vector<uint16_t> all(65536, 0x100);
+        for (unsigned high = 0; high < 256; ++high) {
+            for (unsigned low = 0; low < 256; ++low) {
+                const unsigned char text[2] = {static_cast<unsigned char>(high),
+                                               static_cast<unsigned char>(low)};
+                uint16_t key;
+                std::memcpy(&key, text, 2);
+                if ((HexDigits.values[high] | HexDigits.values[low]) < 0x80)
+                    all[key] =
+                        static_cast<uint16_t>(HexDigits.values[high] << 4 | HexDigits.values[low]);
+            }
+        }
+        return all;
+    }();
+    return pairs.data();
 }
 
 // Reads one line from left to right; every step either consumes what it
@@ -91,29 +83,25 @@ class TCursor {
         bytes.resize(count);
         const auto* text = reinterpret_cast<const unsigned char*>(rest.data());
         uint8_t* byte = bytes.data();
-        // Bit 7 of bad: a byte that is no digit or a missing blank; checked
-        // once at the end, so the loop has no branch but its own.
+        const uint16_t* pairs = HexPairs();
+        // Bit 8 and above of bad: a pair that is no byte or a missing blank;
+        // checked once at the end, so the loop has no branch but its own.
         unsigned bad = 0;
-        size_t i = 0;
-        // Eight bytes with their blanks at a time.
-        for (; i + 8 < count; i += 8, text += 24) {
-            if (!HexBlock(text, byte))
-                return false;
-            byte += 8;
-        }
-        for (; i + 1 < count; ++i, text += 3) {
-            const unsigned high = HexDigits.values[text[0]];
-            const unsigned low = HexDigits.values[text[1]];
-            bad |= high | low | (text[2] == ' ' ? 0u : 0x80u);
-            *byte++ = static_cast<uint8_t>(high << 4 | low);
+        const unsigned char* const last = text + 3 * (count - 1);
+        for (; text < last; text += 3) {
+            uint16_t key;
+            std::memcpy(&key, text, 2);
+            const unsigned value = pairs[key];
+            bad |= value | static_cast<unsigned>(text[2] ^ ' ') << 8;
+            *byte++ = static_cast<uint8_t>(value);
         }
         if (count != 0) {
-            const unsigned high = HexDigits.values[text[0]];
-            const unsigned low = HexDigits.values[text[1]];
-            bad |= high | low;
-            *byte = static_cast<uint8_t>(high << 4 | low);
+            uint16_t key;
+            std::memcpy(&key, text, 2);
+            bad |= pairs[key];
+            *byte = static_cast<uint8_t>(pairs[key]);
         }
-        if ((bad & 0x80) != 0)
+        if (bad >= 0x100)
             return false;
         // The last byte's blank, when there is one.
         if (!rest.empty() && rest.size() % 3 == 0 && rest.back() != ' ')
