@@ -85,8 +85,8 @@ TEST_F(DamagedLog, GarbageLinesAreCountedWithTheirNumbers) {
     const std::vector<std::string> garbage = {
         "garbage",
         std::string("\x01\xFF\x00 binary", 10),
-        "1234 : Time: 99  Attempting to send to device: 00 2G ",
-        "1234 : Time: 99      Read succeeded. Bytes read by device: 3 Buffer: 00 15 ",
+        "1234 : Time: 99   Attempting to send to device: 00 2G ",
+        "1234 : Time: 99      Read succeeded. Bytes read by device: 3 Buffer: 00 15-00 ",
         " Logger Class Created: yesterday",
         "99999999999 : Time: 5  ***Device Closed.",
         "1234 : Time: 2147483648  ***Device Closed.",
