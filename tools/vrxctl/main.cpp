@@ -35,8 +35,8 @@ subcommands:
   log FILE|-                decodes a traffic log (VRXHIDLog.log; -: standard
                             input): one line per exchange (line, tick, thread,
                             command, value, echo, time from send to answer,
-                            empty reads), devices
-                            opened and closed, then a summary per command.
+                            empty reads), devices opened and closed, then a
+                            summary per command.
                             Marks: !! a failure, ?? a line that cannot be
                             parsed or an exchange not all in the log. Block
                             data is shown in hexadecimal, as the log has it
