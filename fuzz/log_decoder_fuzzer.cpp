@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <numeric>
+#include <sstream>
 #include <string_view>
 
+#include "log_decoder.h"
 #include "log_report.h"
 
 using namespace VrxctlLog;
@@ -59,5 +61,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(byCommand == exchanges);
     Check(summary.unparsedLines.size() == log.unparsed.size());
     CheckPrintableLine(SummaryJson(summary));
+
+    // The same output however the input is cut into pieces, --json and
+    // --failures or not.
+    const TDecodeOptions options{size % 2 == 1, size % 4 >= 2};
+    std::ostringstream whole, pieces;
+    TLogDecoder once(options, whole), piecewise(options, pieces);
+    once.Feed(text);
+    for (size_t i = 0; i < size; i += 1 + size % 7)
+        piecewise.Feed(text.substr(i, 1 + size % 7));
+    Check(once.Finish() == log.IsTrafficLog() && piecewise.Finish() == log.IsTrafficLog());
+    Check(whole.str() == pieces.str());
     return 0;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "library_log.h"
+#include "log_decoder.h"
 #include "log_report.h"
 
 using namespace VrxctlLog;
@@ -84,8 +85,8 @@ TEST_F(DamagedLog, GarbageLinesAreCountedWithTheirNumbers) {
     const std::vector<std::string> garbage = {
         "garbage",
         std::string("\x01\xFF\x00 binary", 10),
-        "1234 : Time: 99  Attempting to send to device: 00 2G ",
-        "1234 : Time: 99      Read succeeded. Bytes read by device: 3 Buffer: 00 15 ",
+        "1234 : Time: 99   Attempting to send to device: 00 2G ",
+        "1234 : Time: 99      Read succeeded. Bytes read by device: 3 Buffer: 00 15-00 ",
         " Logger Class Created: yesterday",
         "99999999999 : Time: 5  ***Device Closed.",
         "1234 : Time: 2147483648  ***Device Closed.",
@@ -141,7 +142,7 @@ class NotALog : public ::testing::TestWithParam<TNotALogRow> {};
 
 TEST_P(NotALog, IsRefusedWithAReason) {
     std::ostringstream out, err;
-    const bool decoded = PrintDecodedLog(GetParam().text, "FILE", false, out, err);
+    const bool decoded = PrintDecodedLog(GetParam().text, "FILE", {}, out, err);
     EXPECT_EQ(decoded, GetParam().isLog);
     if (!GetParam().isLog) {
         EXPECT_EQ(err.str().rfind("vrxctl: FILE is not a traffic log: ", 0), 0u) << err.str();

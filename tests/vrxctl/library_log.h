@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "KL_VRX/KL_VRX.h"
 #include "KL_VRX/emulator.h"
 #include "log_commands.h"
+#include "log_decoder.h"
 #include "log_exchanges.h"
 #include "log_summary.h"
 #include "support/temp_dir.h"
@@ -38,6 +40,14 @@ inline TDecoded Decode(const std::string& text) {
     decoded.log = VrxctlLog::ParseTrafficLog(text);
     decoded.entries = VrxctlLog::BuildEntries(decoded.log);
     decoded.summary = VrxctlLog::Summarize(decoded.log, decoded.entries);
+    // What vrxctl prints is the same however the log is cut into pieces.
+    std::ostringstream whole, pieces;
+    VrxctlLog::TLogDecoder once({}, whole), piecewise({}, pieces);
+    once.Feed(text);
+    for (size_t i = 0; i < text.size(); i += 1 + i % 7)
+        piecewise.Feed(std::string_view(text).substr(i, 1 + i % 7));
+    EXPECT_EQ(once.Finish(), piecewise.Finish());
+    EXPECT_EQ(whole.str(), pieces.str());
     return decoded;
 }
 

@@ -117,22 +117,26 @@ vrxctl(log VRXHIDLog.log --json EXIT 0)
 string(REGEX MATCH "{\"type\":\"summary\"[^\n]*" summary "${out}")
 expect_json("${summary}" "failures" 0)
 expect_json("${summary}" "devicesClosed" 1)
-string(JSON unparsed LENGTH "${summary}" unparsedLines)
-if(NOT unparsed EQUAL 0)
-    message(SEND_ERROR "the decoded log has unparsed lines:\n${out}")
-endif()
-string(JSON exchanges GET "${summary}" exchanges)
-if(exchanges LESS 10)
-    message(SEND_ERROR "the decoded log has ${exchanges} exchanges:\n${out}")
-endif()
 vrxctl(log VRXHIDLog.log EXIT 0)
 if(NOT out MATCHES "ReadDeviceNumber \\(25\\) +data 78 56 34 12 +echo ok")
     message(SEND_ERROR "the decoded log does not show the device number read:\n${out}")
 endif()
-# "--" ends the options: a file whose name looks like one.
-file(COPY_FILE ${WORKDIR}/VRXHIDLog.log ${WORKDIR}/--json)
-vrxctl(log -- --json EXIT 0)
-file(REMOVE ${WORKDIR}/--json)
+
+# The fault log from standard input, with --failures: its heading, failures
+# and summary as without it, the header and the close around them, and each
+# failure's records.
+file(READ ${CORPUS}/faults.log faults)
+vrxctl(log - INPUT "${faults}" EXIT 0)
+string(REGEX REPLACE "\n(  |==) [^\n]*" "" expected "${out}")
+vrxctl(log - --failures INPUT "${faults}" EXIT 0)
+string(REGEX MATCHALL "\n== [^\n]*" context "${out}")
+string(REGEX MATCHALL "\n +[0-9]+ +\\| [0-9]+ : Time: [^\n]*" records "${out}")
+string(REGEX REPLACE "\n(  |==) [^\n]*" "" failures "${out}")
+list(LENGTH records count)
+if(NOT failures STREQUAL expected OR NOT count EQUAL 20 OR
+   NOT context MATCHES "^\n== +4 [^\n]*logger created[^\n]*\n== +40 [^\n]*device closed$")
+    message(SEND_ERROR "log --failures printed:\n${out}\nthe failures of:\n${expected}")
+endif()
 
 # Not a traffic log, or no file: a reason and exit code 2.
 file(WRITE ${WORKDIR}/notes.txt "port=COM3\n")

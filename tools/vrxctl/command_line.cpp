@@ -65,6 +65,8 @@ std::optional<TCommandLine> ParseCommandLine(const std::vector<std::string>& arg
             line.log = true;
         } else if (arg == "--log-dump") {
             line.logDump = true;
+        } else if (arg == "--failures") {
+            line.failures = true;
         } else {
             error = "unknown option " + arg;
             return std::nullopt;

@@ -16,6 +16,7 @@ struct TCommandLine {
     bool json = false;
     bool log = false;
     bool logDump = false;
+    bool failures = false;  // --failures (log)
     bool emulated = false;
     std::string emulate;  // --emulate SPEC
     std::optional<uint32_t> intervalMs;

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cstring>
 #include <optional>
 
 #include "log_records.h"
@@ -5,6 +7,40 @@
 namespace VrxctlLog {
 
 namespace {
+
+// The value of every byte as a hexadecimal digit, 0x80 for no digit.
+struct THexDigits {
+    uint8_t values[256];
+    constexpr THexDigits() : values() {
+        for (int c = 0; c < 256; ++c)
+            values[c] = c >= '0' && c <= '9'   ? static_cast<uint8_t>(c - '0')
+                        : c >= 'A' && c <= 'F' ? static_cast<uint8_t>(c - 'A' + 10)
+                        : c >= 'a' && c <= 'f' ? static_cast<uint8_t>(c - 'a' + 10)
+                                               : uint8_t{0x80};
+    }
+};
+constexpr THexDigits HexDigits;
+
+// The value of every pair of bytes (in memory order) as two hexadecimal
+// digits, 0x100 for no such pair: one look-up per byte of a hex list.
+const uint16_t* HexPairs() {
+    static const std::vector<uint16_t> pairs = [] {
+        std::vector<uint16_t> all(65536, 0x100);
+        for (unsigned high = 0; high < 256; ++high) {
+            for (unsigned low = 0; low < 256; ++low) {
+                const unsigned char text[2] = {static_cast<unsigned char>(high),
+                                               static_cast<unsigned char>(low)};
+                uint16_t key;
+                std::memcpy(&key, text, 2);
+                if ((HexDigits.values[high] | HexDigits.values[low]) < 0x80)
+                    all[key] =
+                        static_cast<uint16_t>(HexDigits.values[high] << 4 | HexDigits.values[low]);
+            }
+        }
+        return all;
+    }();
+    return pairs.data();
+}
 
 // Reads one line from left to right; every step either consumes what it
 // expects and returns true, or leaves the rest as it was and returns false.
@@ -21,15 +57,15 @@ class TCursor {
 
     // A decimal number with an optional minus sign, within [low, high].
     std::optional<int64_t> Number(int64_t low, int64_t high) {
-        size_t i = !rest.empty() && rest[0] == '-' ? 1 : 0;
-        const size_t first = i;
+        const char* text = rest.data();
+        const size_t first = !rest.empty() && text[0] == '-' ? 1 : 0;
+        // More digits than any 32-bit value has are refused: look at one more.
+        const size_t limit = std::min(rest.size(), first + 11);
+        size_t i = first;
         int64_t value = 0;
-        for (; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i) {
-            if (i - first >= 10)  // more digits than any 32-bit value has
-                return std::nullopt;
-            value = value * 10 + (rest[i] - '0');
-        }
-        if (i == first)
+        for (; i < limit && static_cast<unsigned>(text[i] - '0') < 10; ++i)
+            value = value * 10 + (text[i] - '0');
+        if (i == first || i - first > 10)
             return std::nullopt;
         if (first == 1)
             value = -value;
@@ -41,18 +77,36 @@ class TCursor {
 
     // "HH HH ... " up to the end of the line; the last blank may be missing.
     bool HexList(std::vector<uint8_t>& bytes) {
-        std::vector<uint8_t> list;
-        std::string_view text = rest;
-        while (!text.empty()) {
-            const int high = text.size() >= 2 ? Hex(text[0]) : -1;
-            const int low = text.size() >= 2 ? Hex(text[1]) : -1;
-            if (high < 0 || low < 0 || (text.size() > 2 && text[2] != ' '))
-                return false;
-            list.push_back(static_cast<uint8_t>(high * 16 + low));
-            text.remove_prefix(text.size() > 2 ? 3 : 2);
+        if (rest.size() % 3 == 1)
+            return false;  // a lone digit at the end
+        const size_t count = (rest.size() + 1) / 3;
+        bytes.resize(count);
+        const auto* text = reinterpret_cast<const unsigned char*>(rest.data());
+        uint8_t* byte = bytes.data();
+        const uint16_t* pairs = HexPairs();
+        // Bit 8 and above of bad: a pair that is no byte or a missing blank;
+        // checked once at the end, so the loop has no branch but its own.
+        unsigned bad = 0;
+        const unsigned char* const last = text + 3 * (count - 1);
+        for (; text < last; text += 3) {
+            uint16_t key;
+            std::memcpy(&key, text, 2);
+            const unsigned value = pairs[key];
+            bad |= value | static_cast<unsigned>(text[2] ^ ' ') << 8;
+            *byte++ = static_cast<uint8_t>(value);
         }
-        bytes = std::move(list);
-        rest = text;
+        if (count != 0) {
+            uint16_t key;
+            std::memcpy(&key, text, 2);
+            bad |= pairs[key];
+            *byte = static_cast<uint8_t>(pairs[key]);
+        }
+        if (bad >= 0x100)
+            return false;
+        // The last byte's blank, when there is one.
+        if (!rest.empty() && rest.size() % 3 == 0 && rest.back() != ' ')
+            return false;
+        rest.remove_prefix(rest.size());
         return true;
     }
 
@@ -60,16 +114,6 @@ class TCursor {
     bool AtEnd() const { return rest.empty(); }
 
   private:
-    static int Hex(char c) {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        return -1;
-    }
-
     std::string_view rest;
 };
 
@@ -90,53 +134,36 @@ bool IsTimestamp(std::string_view text) {
     return true;
 }
 
-std::optional<THeader> ParseHeader(std::string_view line) {
+bool ParseHeader(std::string_view line, THeader& header) {
     TCursor cursor(line);
-    THeader header;
-    if (cursor.Literal(" Dumped at: "))
-        header.dump = true;
-    else if (!cursor.Literal(" Logger Class Created: "))
-        return std::nullopt;
+    const bool dump = cursor.Literal(" Dumped at: ");
+    if (!dump && !cursor.Literal(" Logger Class Created: "))
+        return false;
     if (!IsTimestamp(cursor.Rest()))
-        return std::nullopt;
-    header.timestamp = std::string(cursor.Rest());
-    return header;
+        return false;
+    header.dump = dump;
+    header.timestamp.assign(cursor.Rest());
+    return true;
 }
 
 // What follows "WinAPI Err: e" in a failure record: "    No bytes <unit>." or
 // "    <count>    bytes <unit>: <raw text>".
-bool ParseFailureTail(TCursor& cursor, std::string_view unit, TLogRecord& record) {
-    const std::string none = "    No bytes " + std::string(unit) + ".";
-    if (cursor.Literal(none)) {
+bool ParseFailureTail(TCursor& cursor, bool send, TLogRecord& record) {
+    if (cursor.Literal(send ? "    No bytes written." : "    No bytes read.")) {
         record.count = 0;
         return cursor.AtEnd();
     }
     if (!cursor.Literal("    "))
         return false;
     const auto count = cursor.Number(0, UInt32Max);
-    if (!count || !cursor.Literal("    bytes " + std::string(unit) + ": "))
+    if (!count || !cursor.Literal(send ? "    bytes written: " : "    bytes read: "))
         return false;
     record.count = static_cast<uint32_t>(*count);
-    record.text = std::string(cursor.Rest());
+    record.text.assign(cursor.Rest());
     return true;
 }
 
-// The message of a record line, after the prefix.
-bool ParseMessage(TCursor& cursor, TLogRecord& record) {
-    if (cursor.Literal("***Succeeded trying to open device at path: ")) {
-        record.kind = TRecordKind::OpenSucceeded;
-        record.text = std::string(cursor.Rest());
-        return true;
-    }
-    if (cursor.Literal("***Failed trying to open device at path: ")) {
-        record.kind = TRecordKind::OpenFailed;
-        record.text = std::string(cursor.Rest());
-        return true;
-    }
-    if (cursor.Literal("***Device Closed.")) {
-        record.kind = TRecordKind::Closed;
-        return cursor.AtEnd();
-    }
+bool ParseAttempt(TCursor& cursor, TLogRecord& record) {
     if (cursor.Literal(" Attempting to send to device: ")) {
         record.kind = TRecordKind::SendAttempt;
         if (cursor.Literal("Empty Buffer"))
@@ -147,6 +174,10 @@ bool ParseMessage(TCursor& cursor, TLogRecord& record) {
         record.kind = TRecordKind::ReadAttempt;
         return cursor.AtEnd();
     }
+    return false;
+}
+
+bool ParseOutcome(TCursor& cursor, TLogRecord& record) {
     if (cursor.Literal("    Send succeeded. Bytes read by device: ")) {
         record.kind = TRecordKind::SendSucceeded;
         const auto count = cursor.Number(0, UInt32Max);
@@ -166,63 +197,96 @@ bool ParseMessage(TCursor& cursor, TLogRecord& record) {
         record.kind = send ? TRecordKind::SendFailed : TRecordKind::ReadFailed;
         const auto error = cursor.Number(Int32Min, Int32Max);
         record.error = error.value_or(0);
-        return error && ParseFailureTail(cursor, send ? "written" : "read", record);
+        return error && ParseFailureTail(cursor, send, record);
+    }
+    return false;
+}
+
+// The message of a record line, after the prefix. The messages differ in
+// their first two bytes ("**", " A" or "  "), so only one group is tried.
+bool ParseMessage(TCursor& cursor, TLogRecord& record) {
+    const std::string_view start = cursor.Rest().substr(0, 2);
+    if (start == " A")
+        return ParseAttempt(cursor, record);
+    if (start == "  ")
+        return ParseOutcome(cursor, record);
+    if (cursor.Literal("***Succeeded trying to open device at path: ")) {
+        record.kind = TRecordKind::OpenSucceeded;
+        record.text.assign(cursor.Rest());
+        return true;
+    }
+    if (cursor.Literal("***Failed trying to open device at path: ")) {
+        record.kind = TRecordKind::OpenFailed;
+        record.text.assign(cursor.Rest());
+        return true;
+    }
+    if (cursor.Literal("***Device Closed.")) {
+        record.kind = TRecordKind::Closed;
+        return cursor.AtEnd();
     }
     return false;
 }
 
 // "<thread> : Time: <tick>  <message>"
-std::optional<TLogRecord> ParseRecord(std::string_view line, size_t number) {
+bool ParseRecord(std::string_view line, TLogRecord& record) {
     TCursor cursor(line);
-    TLogRecord record;
-    record.line = number;
     const auto thread = cursor.Number(Int32Min, UInt32Max);
     if (!thread || !cursor.Literal(" : Time: "))
-        return std::nullopt;
+        return false;
     const auto tick = cursor.Number(Int32Min, Int32Max);
     if (!tick || !cursor.Literal("  "))
-        return std::nullopt;
+        return false;
     record.thread = *thread;
     record.tick = static_cast<uint32_t>(*tick);
-    if (!ParseMessage(cursor, record))
-        return std::nullopt;
-    return record;
+    record.count = 0;
+    record.error = 0;
+    record.bytes.clear();
+    record.text.clear();
+    return ParseMessage(cursor, record);
 }
 
 }  // namespace
 
+TLineParser::TKind TLineParser::Parse(const TLogLine& line) {
+    if (line.text.empty())
+        return TKind::Blank;
+    // Every complete line ends with a line break; without one the numbers
+    // at its end may have lost digits, so it is not trusted.
+    if (line.cutOff || line.tooLong)
+        return TKind::Unparsed;
+    if (ParseRecord(line.text, record)) {
+        record.line = line.number;
+        return TKind::Record;
+    }
+    if (ParseHeader(line.text, header)) {
+        header.line = line.number;
+        return TKind::Header;
+    }
+    return TKind::Unparsed;
+}
+
 TParsedLog ParseTrafficLog(std::string_view text) {
     TParsedLog log;
-    // A byte-order mark left by an editor that saved the file.
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-        text.remove_prefix(3);
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        const bool cutOff = end == std::string_view::npos;
-        std::string_view line = text.substr(0, end);
-        text.remove_prefix(cutOff ? text.size() : end + 1);
-        while (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        const size_t number = ++log.lines;
-        if (line.empty()) {
-            ++log.blankLines;
-            continue;
+    TLineSplitter splitter;
+    TLineParser parser;
+    auto add = [&](const TLogLine& line) {
+        switch (parser.Parse(line)) {
+            case TLineParser::TKind::Blank:
+                ++log.blankLines;
+                return;
+            case TLineParser::TKind::Record:
+                log.records.push_back(parser.Record());
+                return;
+            case TLineParser::TKind::Header:
+                log.headers.push_back(parser.Header());
+                return;
+            case TLineParser::TKind::Unparsed:
+                log.unparsed.push_back({line.number, std::string(line.text), line.cutOff});
         }
-        // Every complete line ends with a line break; without one the
-        // numbers at its end may have lost digits, so it is not trusted.
-        if (!cutOff) {
-            if (auto record = ParseRecord(line, number)) {
-                log.records.push_back(std::move(*record));
-                continue;
-            }
-            if (auto header = ParseHeader(line)) {
-                header->line = number;
-                log.headers.push_back(std::move(*header));
-                continue;
-            }
-        }
-        log.unparsed.push_back({number, std::string(line), cutOff});
-    }
+    };
+    splitter.Feed(text, add);
+    splitter.Finish(add);
+    log.lines = splitter.Lines();
     return log;
 }
 

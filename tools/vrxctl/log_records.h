@@ -6,9 +6,11 @@
 //
 // Lines may end in CR LF (as the library writes them) or LF. Whatever does
 // not follow the format is kept as an unparsed line with its number; nothing
-// in the input can make parsing fail.
+// in the input can make parsing fail. A log is read line by line, in pieces
+// of any size, with its buffers reused from one line to the next.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -63,6 +65,97 @@ struct TParsedLog {
     bool IsTrafficLog() const { return !headers.empty() || !records.empty(); }
 };
 
+// One line of a log, without its line break, and its 1-based number.
+struct TLogLine {
+    std::string_view text;
+    size_t number = 0;
+    bool cutOff = false;   // the file ends inside it
+    bool tooLong = false;  // longer than MaxLineBytes: only its start is kept
+};
+
+// The longest line kept whole: far longer than any line the library writes.
+inline constexpr size_t MaxLineBytes = 1 << 20;
+
+// Splits a log fed in pieces of any size into lines: drops a leading
+// byte-order mark (left by an editor that saved the file) and the line
+// breaks, LF with any CRs before it.
+class TLineSplitter {
+  public:
+    // Calls line(const TLogLine&) for every line that ends in chunk.
+    template <class F>
+    void Feed(std::string_view chunk, F&& line);
+    // Calls line for the last line when the file does not end in a line break.
+    template <class F>
+    void Finish(F&& line);
+
+    size_t Lines() const { return lines; }
+
+  private:
+    template <class F>
+    void Emit(std::string_view text, bool cutOff, bool tooLong, F&& line);
+
+    std::string carry;  // the start of a line that continues in the next chunk
+    bool overlong = false;
+    size_t lines = 0;
+};
+
+// What a line of a log is, parsed into buffers kept from one line to the next.
+class TLineParser {
+  public:
+    enum class TKind : uint8_t { Blank, Header, Record, Unparsed };
+
+    TKind Parse(const TLogLine& line);
+    const TLogRecord& Record() const { return record; }
+    const THeader& Header() const { return header; }
+
+  private:
+    TLogRecord record;
+    THeader header;
+};
+
 TParsedLog ParseTrafficLog(std::string_view text);
+
+template <class F>
+void TLineSplitter::Emit(std::string_view text, bool cutOff, bool tooLong, F&& line) {
+    if (lines == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") {
+        text.remove_prefix(3);
+        if (text.empty() && cutOff)
+            return;  // nothing but the mark
+    }
+    while (!text.empty() && text.back() == '\r')
+        text.remove_suffix(1);
+    line(TLogLine{text, ++lines, cutOff, tooLong});
+}
+
+template <class F>
+void TLineSplitter::Feed(std::string_view chunk, F&& line) {
+    while (!chunk.empty()) {
+        const size_t end = chunk.find('\n');
+        if (end == std::string_view::npos) {
+            const size_t room = MaxLineBytes > carry.size() ? MaxLineBytes - carry.size() : 0;
+            overlong = overlong || chunk.size() > room;
+            carry.append(chunk.substr(0, room));
+            return;
+        }
+        if (carry.empty() && !overlong) {
+            Emit(chunk.substr(0, end), false, false, line);
+        } else {
+            const size_t room = MaxLineBytes > carry.size() ? MaxLineBytes - carry.size() : 0;
+            carry.append(chunk.substr(0, std::min(end, room)));
+            Emit(carry, false, overlong || end > room, line);
+            carry.clear();
+            overlong = false;
+        }
+        chunk.remove_prefix(end + 1);
+    }
+}
+
+template <class F>
+void TLineSplitter::Finish(F&& line) {
+    if (!carry.empty() || overlong)
+        Emit(carry, true, overlong, line);
+    carry.clear();
+    overlong = false;
+}
 
 }  // namespace VrxctlLog

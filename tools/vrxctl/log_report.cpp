@@ -1,9 +1,6 @@
 #include "log_report.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <iterator>
+#include <vector>
 
 #include "log_commands.h"
 #include "output.h"
@@ -39,30 +36,89 @@ const TOutcomeNames& NamesOf(TOutcome outcome) {
 
 // Text taken from the file, safe for a terminal and for JSON: bytes outside
 // printable ASCII as \xHH, and no more than a screen line or two of it.
-std::string Printable(const std::string& text) {
+void AppendPrintable(std::string& out, std::string_view text) {
     constexpr size_t limit = 160;
-    std::string out;
+    static const char digits[] = "0123456789ABCDEF";
     for (size_t i = 0; i < text.size() && i < limit; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c >= 0x20 && c < 0x7F) {
             out.push_back(static_cast<char>(c));
         } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-            out += escaped;
+            const char escaped[4] = {'\\', 'x', digits[c >> 4], digits[c & 15]};
+            out.append(escaped, 4);
         }
     }
-    return text.size() > limit ? out + "..." : out;
+    if (text.size() > limit)
+        out += "...";
 }
 
-std::string Hex(const TLogEntry& entry, size_t from, size_t count) {
+std::string Printable(std::string_view text) {
     std::string out;
-    for (size_t i = from; i < from + count; ++i) {
-        char item[4];
-        std::snprintf(item, sizeof item, "%02X", entry.ReplyByte(i));
-        out += (out.empty() ? "" : " ") + std::string(item);
-    }
+    AppendPrintable(out, text);
     return out;
+}
+
+// Writes value's digits to end backwards; returns where they start.
+char* Digits(int64_t value, char* end) {
+    static const char pairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    while (magnitude >= 100) {
+        const size_t pair = static_cast<size_t>(magnitude % 100) * 2;
+        magnitude /= 100;
+        *--end = pairs[pair + 1];
+        *--end = pairs[pair];
+    }
+    if (magnitude >= 10) {
+        *--end = pairs[magnitude * 2 + 1];
+        *--end = pairs[magnitude * 2];
+    } else {
+        *--end = static_cast<char>('0' + magnitude);
+    }
+    if (value < 0)
+        *--end = '-';
+    return end;
+}
+
+void AppendNumber(std::string& out, int64_t value) {
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    const char* first = Digits(value, end);
+    out.append(first, static_cast<size_t>(end - first));
+}
+
+// value right-aligned in width columns, then a blank, at the end of text.
+char* PutNumberPadLeft(char* text, int64_t value, size_t width) {
+    char digits[24];
+    char* const end = digits + sizeof digits;
+    const char* first = Digits(value, end);
+    const size_t length = static_cast<size_t>(end - first);
+    for (size_t i = length; i < width; ++i)
+        *text++ = ' ';
+    for (; first != end; ++first)
+        *text++ = *first;
+    *text++ = ' ';
+    return text;
+}
+
+// Pads what was appended to out since from to width.
+void PadFrom(std::string& out, size_t from, size_t width) {
+    if (out.size() - from < width)
+        out.append(width - (out.size() - from), ' ');
+}
+
+void AppendHex(std::string& out, const TLogEntry& entry, size_t from, size_t count) {
+    static const char digits[] = "0123456789ABCDEF";
+    for (size_t i = from; i < from + count; ++i) {
+        const uint8_t byte = entry.ReplyByte(i);
+        if (i != from)
+            out.push_back(' ');
+        out.push_back(digits[byte >> 4]);
+        out.push_back(digits[byte & 15]);
+    }
 }
 
 // The tick as the log writes it, signed.
@@ -74,77 +130,113 @@ std::string Plural(size_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
+void AppendPlural(std::string& out, size_t n, const char* one, const char* many) {
+    AppendNumber(out, static_cast<int64_t>(n));
+    out.push_back(' ');
+    out += n == 1 ? one : many;
+}
+
 std::string Pad(std::string text, size_t width) {
     if (text.size() < width)
         text.append(width - text.size(), ' ');
     return text;
 }
 
-std::string PadLeft(const std::string& text, size_t width) {
-    return std::string(text.size() < width ? width - text.size() : 0, ' ') + text;
+// CommandLabel of every code, made once.
+const std::string& Label(uint8_t code) {
+    static const std::vector<std::string> labels = [] {
+        std::vector<std::string> all;
+        for (unsigned i = 0; i < 256; ++i)
+            all.push_back(CommandLabel(static_cast<uint8_t>(i)));
+        return all;
+    }();
+    return labels[code];
 }
 
 // What the exchange carried: the value written, the register's value, or a
 // block's data bytes.
-std::string ValueText(const TLogEntry& entry) {
-    if (!entry.HasCommand())
-        return entry.reply.empty() ? "" : "reply " + Hex(entry, 0, 3);
+void AppendValue(std::string& out, const TLogEntry& entry) {
+    if (!entry.HasCommand()) {
+        if (!entry.reply.empty()) {
+            out += "reply ";
+            AppendHex(out, entry, 0, 3);
+        }
+        return;
+    }
     const TCommandInfo info = CommandInfo(entry.Command());
     if (info.kind == TCommandKind::Write ||
-        (info.kind == TCommandKind::Unknown && entry.sent.size() >= 3))
-        return "sent " + std::to_string(entry.sent.size() >= 3 ? entry.sent[2] : 0);
+        (info.kind == TCommandKind::Unknown && entry.sent.size() >= 3)) {
+        out += "sent ";
+        AppendNumber(out, entry.sent.size() >= 3 ? entry.sent[2] : 0);
+        return;
+    }
     if (entry.outcome != TOutcome::Answered)
-        return "";
-    if (info.kind == TCommandKind::Block)
-        return "data " + Hex(entry, 2, info.blockBytes);
-    return info.kind == TCommandKind::Bare ? "" : "read " + std::to_string(entry.ReplyByte(2));
+        return;
+    if (info.kind == TCommandKind::Block) {
+        out += "data ";
+        AppendHex(out, entry, 2, info.blockBytes);
+    } else if (info.kind != TCommandKind::Bare) {
+        out += "read ";
+        AppendNumber(out, entry.ReplyByte(2));
+    }
 }
 
-std::string FailedTransferText(const char* what, const TLogEntry& entry, const char* unit) {
-    return std::string(what) + ": Windows error " + std::to_string(entry.error) + ", " +
-           (entry.transferred == 0 ? std::string("no bytes ") + unit
-                                   : Plural(entry.transferred, "byte ", "bytes ") + unit);
+void AppendFailedTransfer(std::string& out, const char* what, const TLogEntry& entry,
+                          const char* unit) {
+    out += what;
+    out += ": Windows error ";
+    AppendNumber(out, entry.error);
+    out += ", ";
+    if (entry.transferred == 0)
+        out += "no bytes ";
+    else
+        AppendPlural(out, entry.transferred, "byte ", "bytes ");
+    out += unit;
 }
 
-std::string ResultText(const TLogEntry& entry) {
-    std::string text;
+void AppendResult(std::string& out, const TLogEntry& entry) {
     switch (entry.outcome) {
         case TOutcome::Answered:
-            text = "echo ok";
+            out += "echo ok";
             break;
         case TOutcome::Rejected:
-            text = "REJECTED: reply byte 1 is 0xFF";
+            out += "REJECTED: reply byte 1 is 0xFF";
             break;
         case TOutcome::NotEchoed:
-            text = "NO ECHO: the reply echoes " + CommandLabel(entry.ReplyByte(1));
+            out += "NO ECHO: the reply echoes ";
+            out += Label(entry.ReplyByte(1));
             break;
         case TOutcome::NoAnswer:
-            text = "NO ANSWER: only empty reads";
+            out += "NO ANSWER: only empty reads";
             break;
         case TOutcome::SendFailed:
-            text = FailedTransferText("SEND FAILED", entry, "written");
+            AppendFailedTransfer(out, "SEND FAILED", entry, "written");
             break;
         case TOutcome::NothingWritten:
-            text = "SEND FAILED: 0 bytes written";
+            out += "SEND FAILED: 0 bytes written";
             break;
         case TOutcome::ReadFailed:
-            text = FailedTransferText("READ FAILED", entry, "read");
+            AppendFailedTransfer(out, "READ FAILED", entry, "read");
             break;
         case TOutcome::SentOnly:
-            text = "sent, answer not read";
+            out += "sent, answer not read";
             break;
         case TOutcome::Incomplete:
-            text = "incomplete: no further record of it";
+            out += "incomplete: no further record of it";
             break;
         case TOutcome::Partial:
-            text = "partial: its first records are not in the log";
+            out += "partial: its first records are not in the log";
             break;
     }
-    if (entry.answerTimed)
-        text += ", " + std::to_string(entry.elapsedMs) + " ms";
-    if (entry.emptyReads != 0)
-        text += ", " + Plural(entry.emptyReads, "empty read", "empty reads");
-    return text;
+    if (entry.answerTimed) {
+        out += ", ";
+        AppendNumber(out, entry.elapsedMs);
+        out += " ms";
+    }
+    if (entry.emptyReads != 0) {
+        out += ", ";
+        AppendPlural(out, entry.emptyReads, "empty read", "empty reads");
+    }
 }
 
 const char* Mark(const TLogEntry& entry) {
@@ -167,105 +259,207 @@ const char* Mark(const TLogEntry& entry) {
 constexpr size_t CommandWidth = 22;
 constexpr size_t ValueWidth = 18;
 
-std::string Columns(const std::string& mark, const std::string& line, const std::string& tick,
-                    const std::string& thread, const std::string& rest) {
-    return mark + " " + PadLeft(line, 7) + " " + PadLeft(tick, 11) + " " + PadLeft(thread, 7) +
-           "  " + rest;
+// The columns before the rest of an entry's text: mark, line, tick, thread.
+void AppendColumns(std::string& out, const char* mark, size_t line, const TLogEntry* record) {
+    char text[96];
+    char* end = text;
+    *end++ = mark[0];
+    *end++ = mark[1];
+    *end++ = ' ';
+    end = PutNumberPadLeft(end, static_cast<int64_t>(line), 7);
+    if (record == nullptr) {
+        out.append(text, static_cast<size_t>(end - text));
+        out.append(11 + 1 + 7 + 1 + 1, ' ');
+        return;
+    }
+    end = PutNumberPadLeft(end, SignedTick(record->tick), 11);
+    end = PutNumberPadLeft(end, record->thread, 7);
+    *end++ = ' ';
+    out.append(text, static_cast<size_t>(end - text));
+}
+
+// "key": as the first or a later field of a JSON object.
+void AppendKey(std::string& out, const char* key) {
+    out += out.back() == '{' ? "\"" : ",\"";
+    out += key;
+    out += "\":";
+}
+
+void AppendJsonNumber(std::string& out, const char* key, int64_t value) {
+    AppendKey(out, key);
+    AppendNumber(out, value);
+}
+
+void AppendJsonText(std::string& out, const char* key, std::string_view value) {
+    AppendKey(out, key);
+    AppendJsonString(out, value);
+}
+
+void AppendJsonPrintable(std::string& out, const char* key, std::string_view value) {
+    AppendKey(out, key);
+    AppendJsonString(out, Printable(value));
 }
 
 }  // namespace
 
 std::string EntryTextHeading() {
-    return Columns("  ", "line", "tick", "thread",
-                   Pad("command", CommandWidth) + Pad("value", ValueWidth) + "result");
+    return "  " + std::string(" ") + std::string(7 - 4, ' ') + "line" + " " +
+           std::string(11 - 4, ' ') + "tick" + " " + std::string(7 - 6, ' ') + "thread" + "  " +
+           Pad("command", CommandWidth) + Pad("value", ValueWidth) + "result";
 }
 
-std::string EntryText(const TLogEntry& entry) {
-    const std::string line = std::to_string(entry.line);
-    if (entry.kind == TEntryKind::Unparsed)
-        return Columns(Mark(entry), line, "", "",
-                       std::string(entry.cutOff ? "cut off: \"" : "cannot parse: \"") +
-                           Printable(entry.text) + "\"");
-    if (entry.kind == TEntryKind::LoggerCreated || entry.kind == TEntryKind::Dumped)
-        return Columns(
-            Mark(entry), line, "", "",
-            (entry.kind == TEntryKind::Dumped ? "dumped at " : "logger created ") + entry.text);
-    const std::string tick = std::to_string(SignedTick(entry.tick));
-    const std::string thread = std::to_string(entry.thread);
-    switch (entry.kind) {
-        case TEntryKind::DeviceOpened:
-            return Columns(Mark(entry), line, tick, thread,
-                           "device opened " + Printable(entry.text));
-        case TEntryKind::OpenFailed:
-            return Columns(Mark(entry), line, tick, thread,
-                           "DEVICE OPEN FAILED " + Printable(entry.text));
-        case TEntryKind::DeviceClosed:
-            return Columns(Mark(entry), line, tick, thread, "device closed");
-        default:
-            break;
-    }
-    const std::string command = entry.HasCommand() ? CommandLabel(entry.Command()) : "?";
-    return Columns(Mark(entry), line, tick, thread,
-                   Pad(command, CommandWidth - 1) + " " + Pad(ValueText(entry), ValueWidth - 1) +
-                       " " + ResultText(entry));
-}
-
-std::string EntryJson(const TLogEntry& entry) {
-    TRecord record;
+void AppendEntryText(std::string& out, const TLogEntry& entry) {
     switch (entry.kind) {
         case TEntryKind::Unparsed:
-            return record.Text("type", "unparsed")
-                .Number("line", static_cast<int64_t>(entry.line))
-                .Text("text", Printable(entry.text))
-                .Flag("cutOff", entry.cutOff)
-                .Json();
+            AppendColumns(out, Mark(entry), entry.line, nullptr);
+            out += entry.cutOff ? "cut off: \"" : "cannot parse: \"";
+            AppendPrintable(out, entry.text);
+            out.push_back('"');
+            return;
         case TEntryKind::LoggerCreated:
         case TEntryKind::Dumped:
-            return record.Text("type", "header")
-                .Number("line", static_cast<int64_t>(entry.line))
-                .Text("event", entry.kind == TEntryKind::Dumped ? "dumped" : "loggerCreated")
-                .Text("time", entry.text)
-                .Json();
+            AppendColumns(out, Mark(entry), entry.line, nullptr);
+            out += entry.kind == TEntryKind::Dumped ? "dumped at " : "logger created ";
+            out += entry.text;
+            return;
+        case TEntryKind::DeviceOpened:
+            AppendColumns(out, Mark(entry), entry.line, &entry);
+            out += "device opened ";
+            AppendPrintable(out, entry.text);
+            return;
+        case TEntryKind::OpenFailed:
+            AppendColumns(out, Mark(entry), entry.line, &entry);
+            out += "DEVICE OPEN FAILED ";
+            AppendPrintable(out, entry.text);
+            return;
+        case TEntryKind::DeviceClosed:
+            AppendColumns(out, Mark(entry), entry.line, &entry);
+            out += "device closed";
+            return;
+        case TEntryKind::Exchange:
+            break;
+    }
+    AppendColumns(out, Mark(entry), entry.line, &entry);
+    size_t from = out.size();
+    out += entry.HasCommand() ? std::string_view(Label(entry.Command())) : "?";
+    PadFrom(out, from, CommandWidth - 1);
+    out.push_back(' ');
+    from = out.size();
+    AppendValue(out, entry);
+    PadFrom(out, from, ValueWidth - 1);
+    out.push_back(' ');
+    AppendResult(out, entry);
+}
+
+void AppendEntryJson(std::string& out, const TLogEntry& entry) {
+    out.push_back('{');
+    switch (entry.kind) {
+        case TEntryKind::Unparsed:
+            AppendJsonText(out, "type", "unparsed");
+            AppendJsonNumber(out, "line", static_cast<int64_t>(entry.line));
+            AppendJsonPrintable(out, "text", entry.text);
+            out += entry.cutOff ? ",\"cutOff\":true}" : ",\"cutOff\":false}";
+            return;
+        case TEntryKind::LoggerCreated:
+        case TEntryKind::Dumped:
+            AppendJsonText(out, "type", "header");
+            AppendJsonNumber(out, "line", static_cast<int64_t>(entry.line));
+            AppendJsonText(out, "event",
+                           entry.kind == TEntryKind::Dumped ? "dumped" : "loggerCreated");
+            AppendJsonText(out, "time", entry.text);
+            out.push_back('}');
+            return;
         default:
             break;
     }
     const bool exchange = entry.kind == TEntryKind::Exchange;
-    record.Text("type", exchange ? "exchange" : "device")
-        .Number("line", static_cast<int64_t>(entry.line))
-        .Number("tick", SignedTick(entry.tick))
-        .Number("thread", entry.thread);
-    if (entry.kind == TEntryKind::DeviceClosed)
-        return record.Text("event", "closed").Json();
-    if (!exchange)
-        return record
-            .Text("event", entry.kind == TEntryKind::DeviceOpened ? "opened" : "openFailed")
-            .Text("path", Printable(entry.text))
-            .Json();
+    AppendJsonText(out, "type", exchange ? "exchange" : "device");
+    AppendJsonNumber(out, "line", static_cast<int64_t>(entry.line));
+    AppendJsonNumber(out, "tick", SignedTick(entry.tick));
+    AppendJsonNumber(out, "thread", entry.thread);
+    if (entry.kind == TEntryKind::DeviceClosed) {
+        AppendJsonText(out, "event", "closed");
+        out.push_back('}');
+        return;
+    }
+    if (!exchange) {
+        AppendJsonText(out, "event",
+                       entry.kind == TEntryKind::DeviceOpened ? "opened" : "openFailed");
+        AppendJsonPrintable(out, "path", entry.text);
+        out.push_back('}');
+        return;
+    }
     if (entry.HasCommand()) {
         const TCommandInfo info = CommandInfo(entry.Command());
-        record.Number("command", entry.Command());
+        AppendJsonNumber(out, "command", entry.Command());
         if (info.name != nullptr)
-            record.Text("name", info.name);
+            AppendJsonText(out, "name", info.name);
         if (entry.sent.size() >= 3)
-            record.Number("sent", entry.sent[2]);
+            AppendJsonNumber(out, "sent", entry.sent[2]);
         if (entry.outcome == TOutcome::Answered && info.kind == TCommandKind::Register)
-            record.Number("value", entry.ReplyByte(2));
+            AppendJsonNumber(out, "value", entry.ReplyByte(2));
         if (entry.outcome == TOutcome::Answered && info.kind == TCommandKind::Block) {
-            std::vector<int64_t> data;
-            for (size_t i = 0; i < info.blockBytes; ++i)
-                data.push_back(entry.ReplyByte(2 + i));
-            record.Numbers("data", data);
+            AppendKey(out, "data");
+            for (size_t i = 0; i < info.blockBytes; ++i) {
+                out.push_back(i == 0 ? '[' : ',');
+                AppendNumber(out, entry.ReplyByte(2 + i));
+            }
+            out += info.blockBytes == 0 ? "[]" : "]";
         }
     }
     if (!entry.reply.empty())
-        record.Number("echo", entry.ReplyByte(1));
-    record.Text("result", NamesOf(entry.outcome).json);
+        AppendJsonNumber(out, "echo", entry.ReplyByte(1));
+    AppendJsonText(out, "result", NamesOf(entry.outcome).json);
     if (entry.answerTimed)
-        record.Number("latencyMs", entry.elapsedMs);
-    record.Number("emptyReads", entry.emptyReads);
-    if (entry.outcome == TOutcome::SendFailed || entry.outcome == TOutcome::ReadFailed)
-        record.Number("error", entry.error).Number("transferred", entry.transferred);
-    return record.Json();
+        AppendJsonNumber(out, "latencyMs", entry.elapsedMs);
+    AppendJsonNumber(out, "emptyReads", entry.emptyReads);
+    if (entry.outcome == TOutcome::SendFailed || entry.outcome == TOutcome::ReadFailed) {
+        AppendJsonNumber(out, "error", entry.error);
+        AppendJsonNumber(out, "transferred", entry.transferred);
+    }
+    out.push_back('}');
+}
+
+void AppendRecordLines(std::string& out, const TLogEntry& entry, bool json) {
+    const TRecordLines& lines = entry.recordLines;
+    for (size_t i = 0; i < lines.Size(); ++i) {
+        if (i + 1 == lines.Size() && lines.Skipped() != 0) {
+            if (json) {
+                out += "{\"type\":\"records\",\"skipped\":";
+                AppendNumber(out, static_cast<int64_t>(lines.Skipped()));
+                out += "}\n";
+            } else {
+                out.append(2 + 1 + 7 + 1 + 11 + 1 + 7 + 2, ' ');
+                out += "| ... ";
+                AppendPlural(out, lines.Skipped(), "more record", "more records");
+                out += '\n';
+            }
+        }
+        if (json) {
+            out.push_back('{');
+            AppendJsonText(out, "type", "record");
+            AppendJsonNumber(out, "line", static_cast<int64_t>(lines.Line(i)));
+            AppendJsonPrintable(out, "text", lines.Text(i));
+            out += "}\n";
+        } else {
+            AppendColumns(out, "  ", lines.Line(i), nullptr);
+            out += "| ";
+            AppendPrintable(out, lines.Text(i));
+            out += '\n';
+        }
+    }
+}
+
+std::string EntryText(const TLogEntry& entry) {
+    std::string out;
+    AppendEntryText(out, entry);
+    return out;
+}
+
+std::string EntryJson(const TLogEntry& entry) {
+    std::string out;
+    AppendEntryJson(out, entry);
+    return out;
 }
 
 namespace {
@@ -376,42 +570,6 @@ std::string SummaryJson(const TLogSummary& summary) {
     }
     record.Rows("commands", commands);
     return record.Json();
-}
-
-bool PrintDecodedLog(std::string_view text, const std::string& name, bool json, std::ostream& out,
-                     std::ostream& err) {
-    const TParsedLog log = ParseTrafficLog(text);
-    if (!log.IsTrafficLog()) {
-        err << "vrxctl: " << name << " is not a traffic log: "
-            << (log.lines == log.blankLines ? "it is empty"
-                                            : "none of its lines is a log header or record")
-            << "\n";
-        return false;
-    }
-    const std::vector<TLogEntry> entries = BuildEntries(log);
-    if (!json)
-        out << EntryTextHeading() << "\n";
-    for (const TLogEntry& entry : entries)
-        out << (json ? EntryJson(entry) : EntryText(entry)) << "\n";
-    const TLogSummary summary = Summarize(log, entries);
-    out << (json ? SummaryJson(summary) + "\n" : SummaryText(summary));
-    out.flush();
-    return true;
-}
-
-bool DecodeLogFile(const std::string& path, bool json, std::ostream& out, std::ostream& err) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        err << "vrxctl: cannot read " << path << "\n";
-        return false;
-    }
-    const std::string text((std::istreambuf_iterator<char>(file)),
-                           std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        err << "vrxctl: cannot read " << path << "\n";
-        return false;
-    }
-    return PrintDecodedLog(text, path, json, out, err);
 }
 
 }  // namespace VrxctlLog

@@ -1,9 +1,8 @@
-// What `vrxctl log FILE` prints: one line per entry of the decoded log, then
-// the summary; as aligned text with failures marked, or as one JSON object
-// per entry and one for the summary.
+// How `vrxctl log` prints a decoded log: one line per entry, then the
+// summary; as aligned text with failures marked, or as one JSON object per
+// entry and one for the summary.
 #pragma once
 
-#include <iosfwd>
 #include <string>
 #include <string_view>
 
@@ -19,17 +18,14 @@ std::string EntryTextHeading();
 // device event or a header.
 std::string EntryText(const TLogEntry& entry);
 std::string EntryJson(const TLogEntry& entry);
+// As EntryText and EntryJson, appended to out.
+void AppendEntryText(std::string& out, const TLogEntry& entry);
+void AppendEntryJson(std::string& out, const TLogEntry& entry);
+// The lines of the entry's records kept by the assembler, one a line, under
+// the entry's text ("| " and the line as the file has it) or as JSON objects.
+void AppendRecordLines(std::string& out, const TLogEntry& entry, bool json);
 
 std::string SummaryText(const TLogSummary& summary);
 std::string SummaryJson(const TLogSummary& summary);
-
-// Decodes text and prints every entry and the summary on out. False, with
-// the reason on err, when no line of it is a traffic-log line.
-bool PrintDecodedLog(std::string_view text, const std::string& name, bool json, std::ostream& out,
-                     std::ostream& err);
-
-// As PrintDecodedLog, on the contents of the file at path; false also when
-// the file cannot be read.
-bool DecodeLogFile(const std::string& path, bool json, std::ostream& out, std::ostream& err);
 
 }  // namespace VrxctlLog

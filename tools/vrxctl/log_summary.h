@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "log_exchanges.h"
@@ -44,6 +45,26 @@ struct TLogSummary {
     std::vector<TCommandSummary> commands;    // by code; the unknown one last
 
     size_t Count(TOutcome outcome) const { return outcomes[static_cast<size_t>(outcome)]; }
+};
+
+// Adds up the entries of a log one by one; answer times are counted per
+// whole millisecond, so the median is exact in bounded memory.
+class TSummaryBuilder {
+  public:
+    TSummaryBuilder();
+    ~TSummaryBuilder();
+
+    void Add(const TLogEntry& entry);
+    // The totals, with the log's line and record counts.
+    TLogSummary Result(size_t lines, size_t records) const;
+
+  private:
+    struct TCommandTotals;
+
+    TLogSummary totals;
+    std::unordered_set<int64_t> threads;
+    int64_t lastThread = 0;
+    std::vector<TCommandTotals> commands;  // by code; 256: exchanges without their message
 };
 
 TLogSummary Summarize(const TParsedLog& log, const std::vector<TLogEntry>& entries);

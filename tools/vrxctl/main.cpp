@@ -32,10 +32,11 @@ subcommands:
                             every --interval and prints a line with the time
                             whenever one changes; Ctrl-C or SIGTERM ends it,
                             parking and closing the unit (exit code 0)
-  log FILE                  decodes a traffic log (VRXHIDLog.log): one line per
-                            exchange (line, tick, thread, command, value, echo,
-                            time from send to answer, empty reads), devices
-                            opened and closed, then a summary per command.
+  log FILE|-                decodes a traffic log (VRXHIDLog.log; -: standard
+                            input): one line per exchange (line, tick, thread,
+                            command, value, echo, time from send to answer,
+                            empty reads), devices opened and closed, then a
+                            summary per command.
                             Marks: !! a failure, ?? a line that cannot be
                             parsed or an exchange not all in the log. Block
                             data is shown in hexadecimal, as the log has it
@@ -65,6 +66,8 @@ options:
   --log-dump       hold log records in memory until a failure, open or close
   --json           machine-readable output: one JSON object per result (log:
                    per entry, then one for the summary)
+  --failures       log: only the failures, each with the device events and
+                   log records around it, then the summary
   --interval MS    watch: milliseconds between two readings (default 200)
   --version        the version of vrxctl and of the library
   -h, --help       this text
@@ -153,6 +156,7 @@ int main(int argc, char** argv) {
     options.json = line->json;
     options.log = line->log;
     options.logDump = line->logDump;
+    options.logFailures = line->failures;
     if (line->intervalMs)
         options.watchIntervalMs = *line->intervalMs;
     const bool emulated = line->emulated;

@@ -4,7 +4,13 @@
 #include <cstdio>
 
 std::string JsonString(const std::string& text) {
-    std::string out = "\"";
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+void AppendJsonString(std::string& out, std::string_view text) {
+    out += '"';
     for (unsigned char c : text) {
         switch (c) {
             case '"':
@@ -32,7 +38,7 @@ std::string JsonString(const std::string& text) {
                 }
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
 TRecord& TRecord::Number(const std::string& key, int64_t value) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,3 +34,5 @@ class TRecord {
 };
 
 std::string JsonString(const std::string& text);
+// JsonString's text appended to out.
+void AppendJsonString(std::string& out, std::string_view text);

@@ -6,7 +6,7 @@
 #include "decimal.h"
 #include "doctor.h"
 #include "elements.h"
-#include "log_report.h"
+#include "log_decoder.h"
 #include "output.h"
 
 using KL_VRXSDK::KL_IVRX;
@@ -81,7 +81,8 @@ int TSession::Run(const std::vector<std::string>& words) {
 }
 
 int TSession::DecodeLog(const std::string& path) const {
-    return VrxctlLog::DecodeLogFile(path, options.json, std::cout, std::cerr) ? ExitOk : ExitUsage;
+    const VrxctlLog::TDecodeOptions decode{options.json, options.logFailures};
+    return VrxctlLog::DecodeLogFile(path, decode, std::cout, std::cerr) ? ExitOk : ExitUsage;
 }
 
 void TSession::Print(const TRecord& record) const {

@@ -26,8 +26,9 @@ int UsageError(const std::string& message);
 
 struct TSessionOptions {
     bool json = false;
-    bool log = false;      // switch the traffic log on for every controller
-    bool logDump = false;  // hold log records until a dump (failure, open, close)
+    bool log = false;          // switch the traffic log on for every controller
+    bool logDump = false;      // hold log records until a dump (failure, open, close)
+    bool logFailures = false;  // log: only the failures and their context
     // The note to print on stderr before a controller for a host index is
     // created, when creating it may wait for units to change launch mode
     // (5 s each); empty when it will not wait.
