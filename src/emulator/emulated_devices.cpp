@@ -191,7 +191,8 @@ void TBusCore::DeliverLocked(TUnitFirmware& f) {
         const std::vector<uint8_t>& reply = f.replies.front();
         for (auto& [key, open] : handles)
             if (open.readWrite && open.instance == f.instance)
-                std::copy(reply.begin(), reply.end(), open.inbox.emplace_back(reply.size()).begin());
+                std::copy(reply.begin(), reply.end(),
+                          open.inbox.emplace_back(reply.size()).begin());
     }
 }
 
