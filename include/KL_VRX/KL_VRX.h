@@ -36,8 +36,17 @@
 //     GetVRX2 may be called from any thread at any time, also while other
 //     controllers work. Never delete a controller while another thread is
 //     inside one of its operations.
+//   - Any number of controllers may be open on one unit, driven in turn
+//     from one thread or at once from several: the controllers of a unit in
+//     one process share its system handle and take turns, one exchange (a
+//     command and the reading of its reply) at a time, so each gets its own
+//     replies. Closing one leaves the others working. What another process
+//     does with the unit is out of the library's reach: both kernels hand
+//     its replies to every open handle, and a second process driving the
+//     same unit meets the other's replies.
 //   - Units work in parallel: no lock is held while a unit's report is
-//     written or read, or while an operation waits or pauses. Binding
+//     written or read, or while an operation waits or pauses, except the
+//     unit's own turn, which only its other controllers wait for. Binding
 //     hid.dll, listing the HID interfaces and opening a unit take one
 //     process-wide lock for a few system calls; deleting a controller
 //     (which unbinds hid.dll) waits for them.

@@ -115,11 +115,14 @@ class TBusCore final : public KL_VRXOS::KL_IOperatingSystem {
                                    const char* which);
 
   private:
-    // What a handle refers to: an interface appearance, and whether it was
-    // opened for I/O.
+    // What a handle refers to: an interface appearance, whether it was
+    // opened for I/O, and the input reports it has not read yet. As both
+    // kernels do, every handle open for I/O gets its own copy of each input
+    // report the unit sends while it is open.
     struct THandle {
         uint64_t instance = 0;
         bool readWrite = false;
+        TReportQueue inbox;
     };
     struct TPreparsed {
         uint16_t inputLength = 0;
@@ -142,6 +145,9 @@ class TBusCore final : public KL_VRXOS::KL_IOperatingSystem {
     TEmulatedUnit* IoUnitLocked(KL_VRXOS::HANDLE file, const void* buffer, const uint32_t* count,
                                 uint32_t& error) const;
     void Reenumerate(TEmulatedUnit& unit);
+    // Moves the replies the firmware has just queued to the inbox of every
+    // handle open for I/O on its present appearance.
+    void DeliverLocked(TUnitFirmware& firmware);
     static uintptr_t Key(const void* handle) { return reinterpret_cast<uintptr_t>(handle); }
 
     const TClock clock;

@@ -48,7 +48,9 @@ HANDLE TBusCore::CreateFileA(const char* fileName, uint32_t desiredAccess, uint3
         return FailInvalidHandle(ErrorAccessDenied);
     const uintptr_t key = nextKey;
     nextKey += 8;
-    handles[key] = THandle{found->instance, readWrite};
+    THandle& opened = handles[key];
+    opened.instance = found->instance;
+    opened.readWrite = readWrite;
     return reinterpret_cast<HANDLE>(key);
 }
 
@@ -89,14 +91,14 @@ struct TReadView {
     bool keepQueuedReply = true;
 };
 
-TReadView SwitchedRead(TUnitFirmware& f) {
+TReadView SwitchedRead(TUnitFirmware& f, const TReportQueue& inbox) {
     TReadView view;
     if (f.readError != 0) {
         view.error = f.readError;
     } else if (f.emptyReads > 0) {
         --f.emptyReads;
-    } else if (!f.silent && !f.replies.empty()) {
-        view.bytes = &f.replies.front();
+    } else if (!f.silent && !inbox.empty()) {
+        view.bytes = &inbox.front();
         view.keepQueuedReply = false;
     }
     return view;
@@ -130,6 +132,7 @@ BOOL TBusCore::WriteFile(HANDLE file, const void* buffer, uint32_t bytesToWrite,
         if (outcome.delivered &&
             f.Receive(report, bytesToWrite, NowLocked()) == TUnitFirmware::TEffect::Reenumerate)
             Reenumerate(unit);
+        DeliverLocked(f);
         *bytesWritten = std::min(
             outcome.bytesWritten.value_or(outcome.error == 0 ? bytesToWrite : 0), bytesToWrite);
         if (outcome.error != 0)
@@ -156,14 +159,15 @@ BOOL TBusCore::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
         TUnitFirmware& f = *target->firmware;
         if (bytesToRead < f.inputLength)
             return Fail(ErrorInvalidUserBuffer);
-        const std::vector<uint8_t>* queued = f.replies.empty() ? nullptr : &f.replies.front();
+        TReportQueue& inbox = handles.at(Key(file)).inbox;
+        const std::vector<uint8_t>* queued = inbox.empty() ? nullptr : &inbox.front();
         TReadOutcome sourced;
         TReadView view;
         if (f.replySource != nullptr) {
             sourced = f.replySource->OnRead(queued, bytesToRead);
             view = {sourced.error, &sourced.bytes, sourced.keepQueuedReply};
         } else {
-            view = SwitchedRead(f);
+            view = SwitchedRead(f, inbox);
         }
         // Copied before the queue lets go of the reply it may point into.
         const size_t count =
@@ -171,7 +175,7 @@ BOOL TBusCore::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
         if (count > 0)
             std::memcpy(buffer, view.bytes->data(), count);
         if (queued != nullptr && !view.keepQueuedReply)
-            f.replies.pop_front();
+            inbox.pop_front();
         *bytesRead = static_cast<uint32_t>(count);
         if (view.error != 0)
             return Fail(view.error);
@@ -180,6 +184,16 @@ BOOL TBusCore::ReadFile(HANDLE file, void* buffer, uint32_t bytesToRead, uint32_
     }
     RealSleep(latency);
     return 1;
+}
+
+void TBusCore::DeliverLocked(TUnitFirmware& f) {
+    for (; !f.replies.empty(); f.replies.pop_front()) {
+        const std::vector<uint8_t>& reply = f.replies.front();
+        for (auto& [key, open] : handles)
+            if (open.readWrite && open.instance == f.instance)
+                std::copy(reply.begin(), reply.end(),
+                          open.inbox.emplace_back(reply.size()).begin());
+    }
 }
 
 // A handle whose device is gone still closes, as on Windows.

@@ -76,7 +76,7 @@ struct TUnitFirmware {
 
     // Traffic.
     std::vector<std::vector<uint8_t>> received;
-    TReportQueue replies;
+    TReportQueue replies;  // sent, not yet handed to the open handles by the bus
     bool launchModeWritten = false;  // code 2 with value 2 was the last command
 
   private:

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@
 #include "state/state_lock.h"
 
 namespace KL_VRXHid {
+
+class TUnitHandle;
 
 // The seven entry points, in lookup order. Valid only while bound, and called
 // only with the state lock held (HidApi).
@@ -58,6 +61,9 @@ struct TTransportState {
     // Device-interface paths of the latest enumeration, in enumeration order;
     // absent after UnloadHidApi until the next LoadHidApi.
     std::optional<std::vector<std::string>> hidPathList{std::in_place};
+    // The units' handles the controllers of the process share, at most one
+    // live and unretired per path (hid/unit_handle.h).
+    std::vector<std::weak_ptr<TUnitHandle>> unitHandles;
 
     // ---- Shared values, read and written without the lock ----
     // Library held and all seven entries found: written under the lock, read

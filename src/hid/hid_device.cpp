@@ -2,6 +2,7 @@
 
 #include "hid/discovery.h"
 #include "hid/hid_binding.h"
+#include "hid/unit_handle.h"
 #include "log/logger.h"
 #include "os/os.h"
 
@@ -55,19 +56,23 @@ TransportStatus THIDDevice::OpenUnitByIndex(uint16_t vendorId, uint16_t productI
     if (TransportStatus opened = status = OpenDevicePath(path); opened != TransportStatus::Success)
         return opened;
     const TransportStatus lengths = status = ReadReportLengths();
-    if (lengths != TransportStatus::Success)
+    if (lengths != TransportStatus::Success) {
+        // A handle whose capabilities cannot be read is no one's to join.
+        unit->Retire();
         CloseAndForgetLengths();
+    }
     return lengths;
 }
 
 TransportStatus THIDDevice::OpenDevicePath(std::string path) {
     CloseDevice();
-    auto& os = Os();
-    handle = os.CreateFileA(path.c_str(), GenericRead | GenericWrite,
-                            FileShareRead | FileShareWrite, nullptr, OpenExisting, 0, nullptr);
-    const bool opened = handle != InvalidHandleValue;
-    if (!opened)
-        TransportState().lastApiError = os.GetLastError();
+    uint32_t error = 0;
+    unit = OpenUnitHandle(path, error);
+    const bool opened = unit != nullptr;
+    if (opened)
+        handle = unit->Handle();
+    else
+        TransportState().lastApiError = error;
     // Every open is dumped with its header, whatever the dump flag says, so
     // the file shows where each session on a unit began. The log never fails
     // an open: a record it cannot make (out of memory) is left out.
@@ -128,8 +133,8 @@ void THIDDevice::CloseDevice() noexcept {
         }
     } catch (...) {
     }
-    Os().CloseHandle(handle);
     handle = InvalidHandleValue;
+    unit.reset();  // the unit's last holder closes its handle
 }
 
 void THIDDevice::CloseAndForgetLengths() noexcept {
@@ -140,6 +145,10 @@ void THIDDevice::CloseAndForgetLengths() noexcept {
 
 bool THIDDevice::IsOpen() const {
     return handle != InvalidHandleValue;
+}
+
+std::unique_lock<std::mutex> THIDDevice::Turn() const {
+    return unit ? std::unique_lock<std::mutex>(unit->Turn()) : std::unique_lock<std::mutex>();
 }
 
 std::shared_ptr<KL_VRXLog::TLogger> THIDDevice::Logger() const {

@@ -1,6 +1,10 @@
 // THIDDevice: the transport object of one unit: the handle of its HID
 // interface, the report lengths it declares, and its traffic log.
 //
+// The handle is the unit's, shared with every other device of the process
+// open on the same unit (hid/unit_handle.h); an exchange holds the unit's
+// turn (Turn) from its report out to the end of its reply's reading.
+//
 // One thread at a time drives a device, except for its log switches
 // (SwitchLog, IsLogging, the dump flag), which any thread may use meanwhile:
 // every transfer, open and close holds its own reference to the logger while
@@ -23,6 +27,8 @@ class TLogger;
 }
 
 namespace KL_VRXHid {
+
+class TUnitHandle;
 
 class THIDDevice {
   public:
@@ -57,6 +63,9 @@ class THIDDevice {
     void CloseAndForgetLengths() noexcept;
 
     bool IsOpen() const;
+    // The unit's turn for one exchange, held until the lock goes; none (an
+    // empty lock) while the device is closed.
+    [[nodiscard]] std::unique_lock<std::mutex> Turn() const;
     uint32_t InputReportLength() const { return inputReportLength; }
     uint32_t OutputReportLength() const { return outputReportLength; }
 
@@ -89,7 +98,8 @@ class THIDDevice {
     // step's own reference, valid to its end whatever SwitchLog does meanwhile.
     std::shared_ptr<KL_VRXLog::TLogger> Logger() const;
 
-    KL_VRXOS::HANDLE handle;
+    std::shared_ptr<TUnitHandle> unit;  // null while closed
+    KL_VRXOS::HANDLE handle;            // the unit's handle, InvalidHandleValue while closed
     uint32_t inputReportLength;
     uint32_t outputReportLength;
     // Where each report is padded before it goes out and lands when it comes

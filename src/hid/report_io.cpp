@@ -7,6 +7,7 @@
 
 #include "hid/hid_binding.h"
 #include "hid/hid_device.h"
+#include "hid/unit_handle.h"
 #include "log/logger.h"
 #include "os/os.h"
 
@@ -88,6 +89,8 @@ TransportStatus THIDDevice::WriteReport(const uint8_t* data, uint32_t& length) {
         return TransportStatus::Success;
     }
     const uint32_t error = apiError = os.GetLastError();
+    if (error == ErrorDeviceNotConnected && unit)
+        unit->Retire();
     if (logger) {
         AddFailureRecord(*logger, "Send", "written", error, length, report, outputReportLength);
         FailureDump(*logger, logDumpFlag);
@@ -133,6 +136,8 @@ TransportStatus THIDDevice::ReadReport(uint8_t* buffer, uint32_t& length) {
     }
     length = count;
     const uint32_t error = apiError = os.GetLastError();
+    if (error == ErrorDeviceNotConnected && unit)
+        unit->Retire();
     if (logger) {
         AddFailureRecord(*logger, "Read", "read", error, count, received, inputReportLength);
         FailureDump(*logger, logDumpFlag);

@@ -50,6 +50,12 @@ ProtocolError TVRXCommandChannel::Transact(uint8_t* buffer, uint32_t messageLeng
         return lastError = ProtocolError::InsufficientBuffer;
     const uint8_t command = messageLength >= 2 ? buffer[1] : 0;
 
+    // Other controllers of the unit wait from the message until its reply
+    // is read: the handle they share hands every reply to whoever reads
+    // first. Polls and their pauses included, so the turn is this unit's
+    // only; nothing else waits for it.
+    const std::unique_lock<std::mutex> turn = device->Turn();
+
     // The reply lands in buffer, which is safe once the send has returned:
     // the device pads the message into an output report of its own first.
     uint32_t written = messageLength;
@@ -109,6 +115,7 @@ ProtocolError TVRXCommandChannel::SendOnly(const uint8_t* message) {
 
     uint8_t copy[2] = {message[0], message[1]};
     uint32_t written = sizeof copy;
+    const std::unique_lock<std::mutex> turn = device->Turn();  // as in Transact
     if (device->SendReport(copy, written) != TransportStatus::Success || written == 0)
         return lastError = ProtocolError::SendFailed;
     return lastError;

@@ -1,70 +1,70 @@
-// The claims creations hold on the current family (TFamilyClaim).
-//
-// One 32-bit word holds all of it, so a claim is taken and let go with one
-// atomic exchange and needs no lock of its own: the number of holders (bits
-// 0 to 15), the family they hold (bits 16 and 17) and the family that waits
-// its turn (bits 18 and 19, 0 when none does).
+#include "protocol/family_claim.h"
+
+#include <condition_variable>
+#include <mutex>
+#include <new>
+
 #include "protocol/family_ids.h"
 
 namespace KL_VRXProtocol {
 
 namespace {
 
-constexpr uint32_t HolderMask = 0xFFFF;
-constexpr unsigned HeldShift = 16;
-constexpr unsigned WaitingShift = 18;
+// The claims' lock and the change every waiter waits for. Made on first use
+// and never destroyed, as the state lock: MinGW's mutex and condition
+// variable have no constant initialiser, and a host's static destructors may
+// still create controllers after the library's statics are gone. Never held
+// across I/O: a claim is decided and released in a few instructions.
+struct TClaimLock {
+    std::mutex mutex;
+    std::condition_variable changed;
+};
 
-uint32_t Holders(uint32_t claims) {
-    return claims & HolderMask;
-}
-uint32_t Held(uint32_t claims) {
-    return claims >> HeldShift & 3;
-}
-uint32_t Waiting(uint32_t claims) {
-    return claims >> WaitingShift & 3;
-}
-uint32_t Claims(uint32_t holders, uint32_t held, uint32_t waiting) {
-    return holders | held << HeldShift | waiting << WaitingShift;
+TClaimLock& ClaimLock() {
+    alignas(TClaimLock) static unsigned char storage[sizeof(TClaimLock)];
+    static TClaimLock* const lock = ::new (static_cast<void*>(storage)) TClaimLock;
+    return *lock;
 }
 
 }  // namespace
 
-TFamilyClaim::TFamilyClaim(uint32_t family) {
-    std::atomic<uint32_t>& claims = ProtocolState().familyClaims;
+bool TryClaim(TClaims& claims, uint32_t family) {
     const uint32_t mine = family == 2 ? 2 : 1;
     const uint32_t other = 3 - mine;
-    uint32_t now = claims.load(std::memory_order_acquire);
-    for (;;) {
-        const uint32_t waiting = Waiting(now);
-        // Free, unless the other family waits for it; or held by this family,
-        // unless the other family waits: it then goes first.
-        const bool free = Holders(now) == 0 && waiting != other;
-        const bool joined = Holders(now) > 0 && Held(now) == mine && waiting != other;
-        if (free || joined) {
-            const uint32_t next = Claims(Holders(now) + 1, mine, waiting == mine ? 0 : waiting);
-            if (claims.compare_exchange_weak(now, next, std::memory_order_acq_rel,
-                                             std::memory_order_acquire))
-                return;
-            continue;
-        }
-        if (waiting == 0) {
-            // Make the wait known, so the holding family's new claims queue
-            // behind this one.
-            const uint32_t next = now | mine << WaitingShift;
-            if (!claims.compare_exchange_weak(now, next, std::memory_order_acq_rel,
-                                              std::memory_order_acquire))
-                continue;
-            now = next;
-        }
-        claims.wait(now, std::memory_order_acquire);
-        now = claims.load(std::memory_order_acquire);
+    // Free, unless the other family waits for it; or held by this family,
+    // unless the other family waits: it then goes first.
+    const bool free = claims.holders == 0;
+    if (claims.waiting != other && (free || claims.held == mine)) {
+        ++claims.holders;
+        claims.held = mine;
+        if (claims.waiting == mine)
+            claims.waiting = 0;
+        return true;
     }
+    if (claims.waiting == 0)
+        claims.waiting = mine;
+    return false;
+}
+
+void ReleaseClaim(TClaims& claims) {
+    if (claims.holders > 0)
+        --claims.holders;
+}
+
+TFamilyClaim::TFamilyClaim(uint32_t family) {
+    TClaimLock& lock = ClaimLock();
+    TClaims& claims = ProtocolState().familyClaims;
+    std::unique_lock<std::mutex> guard(lock.mutex);
+    lock.changed.wait(guard, [&] { return TryClaim(claims, family); });
 }
 
 TFamilyClaim::~TFamilyClaim() {
-    std::atomic<uint32_t>& claims = ProtocolState().familyClaims;
-    claims.fetch_sub(1, std::memory_order_acq_rel);
-    claims.notify_all();
+    TClaimLock& lock = ClaimLock();
+    {
+        const std::lock_guard<std::mutex> guard(lock.mutex);
+        ReleaseClaim(ProtocolState().familyClaims);
+    }
+    lock.changed.notify_all();
 }
 
 }  // namespace KL_VRXProtocol

@@ -3,9 +3,9 @@
 // the claims that creations hold on it.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
+#include "protocol/family_claim.h"
 #include "state/shared_value.h"
 
 namespace KL_VRXProtocol {
@@ -35,7 +35,8 @@ struct TProtocolState {
     KL_VRXState::TSharedValue<TFamilyIds> familyIds = FamilyIdsOf(1);
     // The creations between their family set-up and the end of their open
     // (TFamilyClaim): how many, of which family, and which family waits.
-    std::atomic<uint32_t> familyClaims{0};
+    // Guarded by the claims' own lock (family_claim.cpp).
+    TClaims familyClaims;
 };
 
 // The protocol's part of the library state.
@@ -52,22 +53,5 @@ inline TFamilyIds CurrentFamilyIds() {
 inline void SelectFamily(uint32_t family) {
     ProtocolState().familyIds = FamilyIdsOf(family);
 }
-
-// A creation's hold on the current family, from its family set-up to the
-// end of its open: while one is held, no creation of the other family sets
-// up its own, so the open counts and opens in the family it was made for.
-// Creations of one family share the hold (they write the same identifiers);
-// one of the other family waits until the last of them lets go, and from
-// then on the family that waited comes first. Opens and counts of existing
-// controllers take no claim: they use whatever family was set up last.
-class TFamilyClaim {
-  public:
-    // Waits until family (1 or 2) can be held, and holds it.
-    [[nodiscard]] explicit TFamilyClaim(uint32_t family);
-    ~TFamilyClaim();
-
-    TFamilyClaim(const TFamilyClaim&) = delete;
-    TFamilyClaim& operator=(const TFamilyClaim&) = delete;
-};
 
 }  // namespace KL_VRXProtocol

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <map>
 
 namespace KL_VRXTest {
 
@@ -61,6 +62,7 @@ class THidrawNode {
         g_signal_connect(handler, "handle-read", G_CALLBACK(On<TCall::Read>), this);
         g_signal_connect(handler, "handle-write", G_CALLBACK(On<TCall::Write>), this);
         g_signal_connect(handler, "client-connected", G_CALLBACK(OnOpened), this);
+        g_signal_connect(handler, "client-vanished", G_CALLBACK(OnClosed), this);
     }
     ~THidrawNode() {
         g_signal_handlers_disconnect_by_data(handler, this);
@@ -93,7 +95,7 @@ class THidrawNode {
         if (call == TCall::Ioctl)
             result = node.IoctlLocked(umockdev_ioctl_client_get_request(client), arg);
         else
-            result = call == TCall::Read ? node.ReadLocked(arg->data, length)
+            result = call == TCall::Read ? node.ReadLocked(client, arg->data, length)
                                          : node.WriteLocked(arg->data, length);
         if (!result)
             return FALSE;  // not a hidraw ioctl: umockdev fails it with ENOTTY
@@ -102,14 +104,21 @@ class THidrawNode {
     }
 
     // Each open file of a hidraw node has a report queue of its own, empty
-    // at the open.
-    static void OnOpened(UMockdevIoctlBase*, UMockdevIoctlClient*, gpointer self) {
+    // at the open, and gets a copy of every report the unit sends while it
+    // is open.
+    static void OnOpened(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
         THidrawNode& node = *static_cast<THidrawNode*>(self);
         std::lock_guard<std::mutex> lock(node.bed.mutex);
         if (!node.gone) {
             ++node.unit.state.opens;
-            node.unit.state.firmware.replies.clear();
+            node.inboxes[client].clear();
         }
+        node.UpdateReadinessLocked();
+    }
+    static void OnClosed(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer self) {
+        THidrawNode& node = *static_cast<THidrawNode*>(self);
+        std::lock_guard<std::mutex> lock(node.bed.mutex);
+        node.inboxes.erase(client);
         node.UpdateReadinessLocked();
     }
 
@@ -137,10 +146,15 @@ class THidrawNode {
         return TResult{0, 0};
     }
 
-    TResult ReadLocked(uint8_t* buffer, size_t capacity) {
-        auto& replies = unit.state.firmware.replies;
+    TResult ReadLocked(UMockdevIoctlClient* client, uint8_t* buffer, size_t capacity) {
         if (gone)
             return {-1, EIO};
+        auto& replies = inboxes[client];
+        // The node's pty is one for all its open files, so it polls readable
+        // while any of them has a report; hidraw's read of a non-blocking
+        // file with none of its own fails with EAGAIN.
+        if (replies.empty() && readable)
+            return {-1, EAGAIN};
         // A blocking read here would wait for ever; failing it keeps the
         // test from hanging, and the problem fails it.
         if (replies.empty()) {
@@ -170,6 +184,10 @@ class THidrawNode {
         state.firmware.Receive(report, length, unit.clock.Now());
         if (state.firmware.silent || gone)
             state.firmware.replies.clear();
+        for (auto& replies = state.firmware.replies; !replies.empty(); replies.pop_front())
+            for (auto& [client, inbox] : inboxes)
+                std::copy_n(replies.front().begin(), replies.front().size(),
+                            inbox.emplace_back(replies.front().size()).begin());
         UpdateReadinessLocked();
         return {static_cast<long>(length), 0};
     }
@@ -178,7 +196,8 @@ class THidrawNode {
     // device is gone (the read then fails). The byte is on the node's end
     // before the call that queued the report returns.
     void UpdateReadinessLocked() {
-        const bool ready = gone || !unit.state.firmware.replies.empty();
+        const bool ready = gone || std::any_of(inboxes.begin(), inboxes.end(),
+                                               [](const auto& i) { return !i.second.empty(); });
         if (ready == readable)
             return;
         uint8_t token = 1;
@@ -201,6 +220,8 @@ class THidrawNode {
     const int peer = ioctl(master, TIOCGPTPEER, O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     bool readable = false;
     bool gone = false;
+    // The reports each open file has not read yet.
+    std::map<UMockdevIoctlClient*, KL_VRXEmu::Detail::TReportQueue> inboxes;
 };
 
 TFakeUnit::TFakeUnit(std::mutex& lock, const TVirtualClock& clock, unsigned family,
