@@ -9,7 +9,16 @@ namespace KL_VRXState {
 
 namespace {
 
-constinit TLibraryState libraryState;
+// Constant-initialised and never destroyed: a host's static destructors,
+// and the C library's emulated bus at exit, may still count, delete or reset
+// after the library's own statics are gone, and the state holds containers
+// (the shared unit handles) that a destructor would have freed.
+union TLastingState {
+    constexpr TLastingState() : state() {}
+    ~TLastingState() {}
+    TLibraryState state;
+};
+constinit TLastingState lasting;
 
 // The state's lock, made on first use and never destroyed: MinGW's
 // std::mutex has no constant initialiser, so it cannot sit in the
@@ -36,23 +45,23 @@ void ResetLibraryState() {
     // Released through the layer that bound it, while the OS that bound it
     // is still the active one.
     KL_VRXHid::UnloadHidApi(lock);
-    libraryState.transport = {};
+    lasting.state.transport = {};
     // The family claims stay: none is held between creations, and a reset
     // runs between them.
-    libraryState.protocol.familyIds = KL_VRXProtocol::TProtocolState{}.familyIds;
-    libraryState.api = {};
+    lasting.state.protocol.familyIds = KL_VRXProtocol::TProtocolState{}.familyIds;
+    lasting.state.api = {};
 }
 
 }  // namespace KL_VRXState
 
 KL_VRXHid::TTransportState& KL_VRXHid::TransportState() {
-    return KL_VRXState::libraryState.transport;
+    return KL_VRXState::lasting.state.transport;
 }
 
 KL_VRXProtocol::TProtocolState& KL_VRXProtocol::ProtocolState() {
-    return KL_VRXState::libraryState.protocol;
+    return KL_VRXState::lasting.state.protocol;
 }
 
 KL_VRXApi::TApiState& KL_VRXApi::ApiState() {
-    return KL_VRXState::libraryState.api;
+    return KL_VRXState::lasting.state.api;
 }
