@@ -67,20 +67,27 @@ trap stop_wine EXIT
 # One prefix per build tree, and one wineserver kept alive for the whole
 # run: Wine's services then start once, and each test process starts in
 # about 0.1 s instead of several seconds.
-start_wine() {
+wine_environment() {
     export WINEPREFIX="$root/build/windows/wineprefix"
     export WINEDEBUG=-all
     # wine-mono and wine-gecko are not needed and must not be fetched.
     export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# First use of this build tree: create the prefix, then let that server
+# finish writing it and exit. It takes Wine some seconds, mostly waiting, so
+# it runs while the Windows build compiles. Every Wine start here has no
+# terminal and no pipe, so the services it leaves running never hold ctest's
+# output pipes open.
+create_wine_prefix() {
     mkdir -p "$(dirname "$WINEPREFIX")"
-    # Every Wine start here has no terminal and no pipe, so the services it
-    # leaves running never hold ctest's output pipes open.
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
-        # First use of this build tree: create the prefix, then let that
-        # server finish writing it and exit.
         wineboot -i </dev/null >/dev/null 2>&1 || return 1
         wineserver -w
     fi
+}
+
+start_wine() {
     # Only a new server can be made persistent; one left by an interrupted
     # run is ended first.
     if ! wineserver -p 2>/dev/null; then
@@ -105,14 +112,21 @@ run_config() {
     fi
     echo
     echo "== [$preset] configure and build"
+    local prefix_job=
+    if [ "$preset" = windows ]; then
+        wine_environment
+        create_wine_prefix &
+        prefix_job=$!
+    fi
     if ! cmake --preset "$preset" ${options[@]+"${options[@]}"} >/dev/null ||
         ! cmake --build --preset "$preset" -j "$jobs"; then
         failures+=("$preset: build")
         summaries+=("$preset: BUILD FAILED after $((SECONDS - start)) s")
+        if [ -n "$prefix_job" ]; then wait "$prefix_job" || true; fi
         return 0
     fi
     local built=$SECONDS
-    if [ "$preset" = windows ] && ! start_wine; then
+    if [ "$preset" = windows ] && ! { wait "$prefix_job" && start_wine; }; then
         failures+=("$preset: wine")
         summaries+=("$preset: WINE DID NOT START")
         stop_wine
