@@ -13,7 +13,8 @@
 # missing (MinGW-w64, Wine, clang with lld and llvm for the DLL's
 # Microsoft-ABI layer and hosts, clang's runtime for the fuzzer, Ninja,
 # umockdev, GoogleTest: the Linux package and the sources the cross build
-# compiles, Google Benchmark) with one apt-get update; nothing else is
+# compiles, Google Benchmark, and for the Python package's wheel and suite
+# pytest, venv, setuptools, wheel and pip) with one apt-get update; nothing else is
 # downloaded. Exits non-zero when any step or any test fails, after running
 # everything it can.
 #
@@ -35,7 +36,8 @@ installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install o
 install_missing() {
     local missing=() pkg
     for pkg in g++-mingw-w64-x86-64-posix wine wine64 clang lld llvm libclang-rt-14-dev ninja-build \
-        umockdev libumockdev-dev libgtest-dev googletest libbenchmark-dev; do
+        umockdev libumockdev-dev libgtest-dev googletest libbenchmark-dev \
+        python3-pytest python3-venv python3-setuptools python3-wheel python3-pip; do
         installed "$pkg" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
