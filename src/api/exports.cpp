@@ -8,17 +8,14 @@
 //
 // Any of them may run on any thread while others run elsewhere: the state
 // they share is guarded below them (state/library_state.h).
-#include <memory>
-
 #include "KL_VRX/KL_VRX.h"
+#include "api/controller_creation.h"
 #include "api/export_texts.h"
 #include "api/host_units.h"
 #include "api/process_last_error.h"
 #include "controller/controller_status.h"
 #include "controller/exception_text.h"
 #include "controller/hardware_controller.h"
-#include "protocol/command_catalogue.h"
-#include "protocol/family_ids.h"
 
 using KL_VRXApi::DeleteRefusedText;
 using KL_VRXApi::SetProcessLastError;
@@ -57,26 +54,8 @@ KL_VRX_API const char* KL_VRX_CALL GetLastVRXDLLError() {
 }
 
 KL_VRX_API KL_IVRX* KL_VRX_CALL CreateVRXInternal(int32_t hostIndex) {
-    try {
-        const KL_VRXApi::THostUnit unit = KL_VRXApi::ResolveHostIndex(hostIndex);
-        auto controller = std::make_unique<TVRXHardwareController>();
-        // The family set-up makes the family every channel's next count and
-        // open use; the claim keeps another thread's creation of the other
-        // family from setting up its own before this open is done.
-        const KL_VRXProtocol::TFamilyClaim claim(unit.family);
-        controller->SetModelFamily(unit.family);
-        if (controller->Open(unit.index, KL_VRXProtocol::VRXStartAction::FullStart) !=
-            Code(VRXStatus::Success)) {
-            SetProcessLastError(controller->GetLastErrorText());
-            return nullptr;  // destroyed through its destructor: parks, unbinds
-        }
-        return controller.release();
-    } catch (...) {
-        char text[KL_VRXApi::ProcessLastErrorSize];
-        KL_VRXController::CurrentExceptionText(text, " while creating the VRX controller");
-        SetProcessLastError(text);
-    }
-    return nullptr;
+    uint32_t status = 0;
+    return KL_VRXApi::CreateHostController(hostIndex, status);
 }
 
 KL_VRX_API KL_IVRX* KL_VRX_CALL CreateVRX(int32_t hostIndex) {

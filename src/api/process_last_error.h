@@ -25,7 +25,13 @@ TApiState& ApiState();
 
 // Copies at most 255 characters of text over the buffer, as a bounded string
 // copy does, padding with NUL; the 256th character is never written, so it
-// stays terminated. Takes the state lock.
+// stays terminated. Takes the state lock. Writes this thread's text as well.
 void SetProcessLastError(const char* text) noexcept;
+
+// The calling thread's own last-error text: the latest that this thread
+// wrote with SetProcessLastError or SetThreadLastError ("" before any), which
+// no other thread's failure overwrites. The C interface's kl_vrx_last_error.
+const char* ThreadLastError() noexcept;
+void SetThreadLastError(const char* text) noexcept;
 
 }  // namespace KL_VRXApi

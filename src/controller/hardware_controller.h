@@ -85,6 +85,11 @@ class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
     // them across another boundary.
     uint32_t FailedWithException() noexcept;
 
+    // The protocol code behind the latest failure: the channel's error for
+    // OpenFailed and CommandFailed, Success after any other failure (and
+    // before any). Changes with lastErrorText.
+    KL_VRXProtocol::ProtocolError LastFailureReason() const noexcept { return lastReason; }
+
   private:
     using VRXStatus = KL_VRXController::VRXStatus;
 
@@ -133,6 +138,7 @@ class TVRXHardwareController : public KL_VRXSDK::KLSYS_IVRX {
     int32_t openIndex;
     uint32_t positionCount;
     char lastErrorText[256];
+    KL_VRXProtocol::ProtocolError lastReason;
     KL_IVRXCallback* position20Callback;  // not owned
     KL_IVRXCallback* position21Callback;  // not owned
     uint32_t hostValue;

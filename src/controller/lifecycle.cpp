@@ -42,6 +42,7 @@ TVRXHardwareController::TVRXHardwareController()
       openIndex(-1),
       positionCount(0),
       lastErrorText{},
+      lastReason(KL_VRXProtocol::ProtocolError::Success),
       position20Callback(nullptr),
       position21Callback(nullptr),
       hostValue(1) {}
@@ -62,6 +63,7 @@ uint32_t TVRXHardwareController::FailedWithException() noexcept {
     char text[sizeof lastErrorText];
     KL_VRXController::CurrentExceptionText(text);
     KL_VRXController::CopyText(lastErrorText, text);
+    lastReason = ProtocolError::Success;
     return Code(VRXStatus::Aborted);
 }
 
@@ -82,11 +84,13 @@ const char* TVRXHardwareController::GetLastErrorText() noexcept {
 
 VRXStatus TVRXHardwareController::SetErrorText(VRXStatus status) {
     using KL_VRXController::CopyText;
+    lastReason = ProtocolError::Success;
     switch (status) {
         case VRXStatus::OpenFailed:
         case VRXStatus::CommandFailed:
             // Right after the failing channel operation, so the text describes it.
             channel->GetErrorText(lastErrorText);
+            lastReason = channel->LastError();
             break;
         case VRXStatus::IndexOutOfRange:
             CopyText(lastErrorText, "Index out of range.");

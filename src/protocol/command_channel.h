@@ -53,6 +53,8 @@ class TVRXCommandChannel {
     // The text of the last error (GetProtocolErrorText) into a caller's
     // buffer of at least ProtocolTextSize characters.
     void GetErrorText(char* buffer) const;
+    // The last error itself (what GetErrorText describes).
+    ProtocolError LastError() const { return lastError; }
 
     bool IsUnitOpen() const;      // the device exists and holds a valid handle
     void CloseUnit() noexcept;    // close the handle (if any), both report lengths 0

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "KL_VRX/emulator.h"
-#include "bus_layout.h"
 #include "command_line.h"
 #include "elements.h"
+#include "emulator/bus_layout.h"
 #include "session.h"
 
 namespace {
@@ -155,9 +155,9 @@ int main(int argc, char** argv) {
     std::unique_ptr<KL_VRXEmu::TEmulatedBus> bus;
     std::vector<KL_VRXEmu::TEmulatedUnit*> units;
     if (emulated) {
-        const auto spec = ParseBusLayout(emulate, error);
+        const auto spec = KL_VRXEmu::ParseBusLayout(emulate, error);
         if (!spec) {
-            return UsageError(error);
+            return UsageError("--emulate " + error);
         }
         bus = std::make_unique<KL_VRXEmu::TEmulatedBus>(KL_VRXEmu::TClock::Real);
         bus->SetReportLatency(1);
