@@ -128,7 +128,8 @@ class _Callback:
     def __set__(self, unit: "Unit", function: Optional[Callback]) -> None:
         if function is not None and not callable(function):
             raise TypeError(f"a callback must be callable or None, not {type(function).__name__}")
-        thunk = None if function is None else _thunk(function, unit._callback_errors)
+        thunk = (_library.CALLBACK() if function is None else  # a null pointer clears
+                 _thunk(function, unit._callback_errors))
         register = getattr(_library.library(), f"kl_vrx_set_{self._element}_callback")
         status = register(unit._handle, thunk, None)
         if status:
