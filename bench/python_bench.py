@@ -10,9 +10,13 @@
 2. Two units on two Python threads, with the real clock (1 ms per report):
    the same work on one thread, then on each of two threads at once. With
    the GIL released during every library call the pair takes about the time
-   of one; held, it would take twice as long.
+   of one; held, it would take twice as long (--hold-gil loads the library
+   with ctypes.PyDLL, which holds it, for comparison).
+
+    bench/python_bench.py [MOVES] [--hold-gil]
 """
 
+import ctypes
 import statistics
 import sys
 import threading
@@ -32,6 +36,11 @@ def property_reads():
         for name in ("position21", "fixed_value"):
             best, median = per_call_microseconds(lambda: getattr(unit, name), 20000)
             print(f"read unit.{name:<12} virtual clock: {best:6.2f} us best, {median:6.2f} us median")
+        # The same read as a bare ctypes call: what the package adds.
+        function, value = kl_vrx._library.library().kl_vrx_get_fixed_value, ctypes.c_uint32()
+        handle, reference = unit._handle, ctypes.byref(value)
+        best, median = per_call_microseconds(lambda: function(handle, reference), 20000)
+        print(f"bare ctypes kl_vrx_get_fixed_value: {best:6.2f} us best, {median:6.2f} us median")
 
 
 def drive(host_index, moves, elapsed):
@@ -62,6 +71,10 @@ def two_threads(moves):
 
 
 if __name__ == "__main__":
+    if "--hold-gil" in sys.argv:
+        sys.argv.remove("--hold-gil")
+        ctypes.CDLL = ctypes.PyDLL  # the package loads through ctypes.CDLL on first use
+        print("library loaded with ctypes.PyDLL: the GIL is held during each call")
     print(f"kl_vrx {kl_vrx.__version__}, library {kl_vrx.library_version()} from "
           f"{kl_vrx.library_path()}, Python {sys.version.split()[0]}")
     property_reads()
