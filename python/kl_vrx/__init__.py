@@ -16,7 +16,7 @@ from __future__ import annotations
 
 import contextlib
 from ctypes import byref, c_uint32
-from typing import Iterator, Tuple
+from typing import Iterator, List, Tuple
 
 from . import _library
 from ._library import LIBRARY_VARIABLE, LibraryNotFound
@@ -55,6 +55,10 @@ def library_path() -> str:
     return str(_library.library()._name)
 
 
+# The specs of the emulated() blocks entered and not yet left, innermost last.
+_emulations: List[Tuple[bytes, int]] = []
+
+
 @contextlib.contextmanager
 def emulated(spec: str, real_clock: bool = False) -> Iterator[None]:
     """Runs the block against emulated units instead of the operating system's.
@@ -63,22 +67,26 @@ def emulated(spec: str, real_clock: bool = False) -> Iterator[None]:
     ``vrxctl --emulate``: "1,1,2:mode1" is two family-1 units and a family-2
     unit in launch mode 1; "none" is a bus without units. Time is virtual
     (waits cost nothing) unless real_clock is true (then 1 ms per report).
-    Leaving the block gives the operating system back; close the block's
-    Units inside it (the library refuses to switch while a unit is open:
-    InvalidParameter). A bad spec raises InvalidParameter, naming the bad
-    item.
+    Leaving the block gives the operating system back, or, in a nested
+    block, the outer block's units (anew, in their first state). Close the
+    block's Units inside it: the library refuses to switch while a unit is
+    open (InvalidParameter). A bad spec raises InvalidParameter, naming the
+    bad item.
     """
     if "\0" in spec:
         raise make_error(_INVALID_PARAMETER, "The spec contains a NUL character.")
     library = _library.library()
-    status = library.kl_vrx_emulate(spec.encode("utf-8"), int(bool(real_clock)))
+    emulation = (spec.encode("utf-8"), int(bool(real_clock)))
+    status = library.kl_vrx_emulate(*emulation)
     if status:
         raise global_error(status)
+    _emulations.append(emulation)
     try:
         yield
     finally:
+        _emulations.remove(emulation)
         # Refused while a Unit is still open: the emulation then stays, and
         # that must not pass unnoticed.
-        status = library.kl_vrx_emulate(None, 0)
+        status = library.kl_vrx_emulate(*(_emulations[-1] if _emulations else (None, 0)))
         if status:
             raise global_error(status)

@@ -160,6 +160,7 @@ def test_the_emulator_switch():
         assert kl_vrx.count() == 4
         with kl_vrx.emulated("none"):
             assert kl_vrx.count() == 1
+        assert kl_vrx.count() == 4
     unit = None
     with pytest.raises(kl_vrx.InvalidParameter, match="still open"):
         with kl_vrx.emulated("2"):
