@@ -27,6 +27,11 @@ from .unit import Callback, Unit
 
 __version__ = "1.0.0"
 
+# Shown as kl_vrx.Unit, kl_vrx.Timeout...: where users reach them.
+for _public in (Unit, LibraryNotFound, Error, NotOpen, OpenFailed, CommandFailed, Timeout,
+                IndexOutOfRange, PositionOutOfRange, InvalidParameter, InvalidPointer):
+    _public.__module__ = __name__
+
 __all__ = [
     "Callback", "CommandFailed", "Error", "IndexOutOfRange", "InvalidParameter",
     "InvalidPointer", "LIBRARY_VARIABLE", "LibraryNotFound", "NotOpen", "OpenFailed",

@@ -5,8 +5,8 @@ from __future__ import annotations
 import operator
 from ctypes import byref, c_int32, c_uint8, c_uint32, c_void_p
 from types import TracebackType
-from typing import (Any, Callable, Dict, Generic, List, Optional, Tuple, Type, TypeVar,
-                    overload)
+from typing import (Any, Callable, Dict, Generic, List, NoReturn, Optional, Tuple, Type,
+                    TypeVar, overload)
 
 from . import _library
 from .errors import (COMMAND_FAILED, INDEX_OUT_OF_RANGE, INVALID_PARAMETER, NOT_OPEN,
@@ -30,8 +30,8 @@ def _argument(value: object, bits: int, signed: bool = False,
     return number
 
 
-class _Readable(Generic[T]):
-    """A readable element: reading the attribute calls kl_vrx_get_<name>."""
+class _Element(Generic[T]):
+    """An element read through kl_vrx_get_<name>."""
 
     def __init__(self, doc: str, ctype: Any = c_uint32,
                  convert: Optional[Callable[[Any], T]] = None) -> None:
@@ -45,7 +45,7 @@ class _Readable(Generic[T]):
         self._name = name
 
     @overload
-    def __get__(self, unit: None, owner: Optional[type] = None) -> "_Readable[T]": ...
+    def __get__(self, unit: None, owner: Optional[type] = None) -> "_Element[T]": ...
 
     @overload
     def __get__(self, unit: "Unit", owner: Optional[type] = None) -> T: ...
@@ -63,7 +63,14 @@ class _Readable(Generic[T]):
         return value.value if self._convert is None else self._convert(value.value)
 
 
-class _Settable(_Readable[T]):
+class _Readable(_Element[T]):
+    """A read-only element."""
+
+    def __set__(self, unit: "Unit", value: NoReturn) -> None:
+        raise AttributeError(f"{self._name} is read-only")
+
+
+class _Settable(_Element[T]):
     """A readable and settable element: assignment calls kl_vrx_set_<name>,
     which returns once the unit has reached the value."""
 

@@ -73,7 +73,7 @@ def test_set_only_settings_are_sent_and_not_readable(bus):
         unit.state18 = 0
         with pytest.raises(AttributeError, match="set-only"):
             unit.state18
-        with pytest.raises(AttributeError):
+        with pytest.raises(AttributeError, match="read-only"):
             unit.model_family = 2
 
 
