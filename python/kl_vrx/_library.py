@@ -62,12 +62,13 @@ for _name in ("position21", "position20", "position22", "position23", "position2
     _SIGNATURES["kl_vrx_set_" + _name] = (c_uint32, [_UNIT, c_uint32])
 
 
-class LibraryNotFound(ImportError):
+class LibraryNotFound(OSError):
     """The C library could not be loaded; the message lists every path tried."""
 
     def __init__(self, attempts: List[str]) -> None:
         super().__init__("the KL_VRX C library could not be loaded; tried:\n  "
-                         + "\n  ".join(attempts))
+                         + "\n  ".join(attempts)
+                         + f"\n({LIBRARY_VARIABLE}=/path/to/libKL_VRX_c.so.1 names another file)")
         #: One line per path tried, with the reason it failed.
         self.attempts = attempts
 

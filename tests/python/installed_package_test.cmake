@@ -21,7 +21,7 @@ run("creating the virtual environment"
     ${PYTHON} -m venv --system-site-packages --without-pip ${venv})
 run("installing the wheel"
     ${venv}/bin/python -m pip install --no-index --no-deps --no-cache-dir
-        --disable-pip-version-check --quiet ${WHEEL})
+        --disable-pip-version-check --root-user-action=ignore --quiet ${WHEEL})
 # The suite must see the installed package and its bundled library, not the
 # sources or a library named in the environment.
 set(checks "import kl_vrx, sys\n"
