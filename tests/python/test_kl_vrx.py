@@ -172,18 +172,24 @@ def test_the_emulator_switch():
 
 
 def test_two_units_on_two_threads(bus):
+    # Both read at once only after both moves: the virtual clock is one for
+    # both threads (1 ms a report), and a thread's reads would otherwise use
+    # up the 700 ms in which the other's move must arrive.
+    moved = threading.Barrier(2)
     failures = []
 
     def drive(host_index, value):
         try:
             with kl_vrx.Unit(host_index) as unit:
-                for _ in range(200):
-                    unit.position21 = value
+                unit.position21 = value
+                moved.wait()
+                for _ in range(3000):
                     assert unit.position21 == value
-                    with pytest.raises(kl_vrx.InvalidParameter):
-                        unit.position21 = 7
+                with pytest.raises(kl_vrx.InvalidParameter):
+                    unit.position21 = 7
         except BaseException as failure:
             failures.append(failure)
+            moved.abort()
 
     threads = [threading.Thread(target=drive, args=args) for args in ((1, 2), (2, 0))]
     for thread in threads:
