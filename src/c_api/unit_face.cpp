@@ -13,6 +13,7 @@
 #include "KL_VRX/KL_VRX.h"
 #include "KL_VRX/KL_VRX_c.h"
 #include "api/controller_creation.h"
+#include "api/export_texts.h"
 #include "api/process_last_error.h"
 #include "c_api/switch_guard.h"
 #include "controller/controller_status.h"
@@ -112,7 +113,7 @@ uint32_t kl_vrx_count(uint32_t* count) {
         const std::shared_lock lock(KL_VRXCApi::SwitchLock());
         return GetVRXDeviceCount(count);
     } catch (...) {  // the lock itself
-        KL_VRXApi::SetThreadLastError("Unexpected error while counting VRX devices.");
+        KL_VRXApi::SetProcessLastError("Unexpected error while counting VRX devices.");
         return KL_VRX_COMMAND_FAILED;
     }
 }
@@ -134,7 +135,7 @@ uint32_t kl_vrx_open(int32_t host_index, kl_vrx_unit** unit) {
         *unit = opened.release();
         return KL_VRX_OK;
     } catch (...) {  // the handle's memory, or the lock
-        KL_VRXApi::SetThreadLastError("Out of memory while creating the VRX controller.");
+        KL_VRXApi::SetProcessLastError(KL_VRXApi::CreateOutOfMemoryText);
         return KL_VRX_COMMAND_FAILED;
     }
 }

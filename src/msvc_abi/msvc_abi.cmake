@@ -4,7 +4,7 @@
 # The core stays as its compiler builds it. A thin layer compiled by clang
 # for x86_64-pc-windows-msvc (no Microsoft header or library needed) makes
 # the objects hosts receive: Microsoft virtual tables and type information,
-# each entry forwarding to the core through plain C calls (core_bridge.h).
+# each entry forwarding to the core through its C face (KL_VRX_c.h).
 # The DLL's .def binds the public names of the four controller exports to
 # the layer, and KL_VRX.lib, the import library every Windows host links,
 # comes from llvm-dlltool in Microsoft's format.
@@ -49,14 +49,16 @@ foreach(source msvc_controller.cpp msvc_exports.cpp msvc_rtti.cpp)
     list(APPEND KL_VRX_MSVC_OBJECTS ${object})
 endforeach()
 
-# The bridge's core side, built like the core.
+# The core's side: the C face (src/c_api) and the DLL's heap and refusal,
+# built like the core. The .def leaves the C face unexported.
 add_library(KL_VRX_msvc_bridge OBJECT ${KL_VRX_MSVC_DIR}/core_bridge.cpp)
 target_link_libraries(KL_VRX_msvc_bridge PRIVATE KL_VRX_objects)
 target_compile_options(KL_VRX_msvc_bridge PRIVATE ${KL_VRX_WARNINGS})
 target_compile_definitions(KL_VRX_msvc_bridge PRIVATE KL_VRX_BUILDING)
 
 target_sources(KL_VRX PRIVATE
-    ${KL_VRX_MSVC_OBJECTS} $<TARGET_OBJECTS:KL_VRX_msvc_bridge> ${KL_VRX_MSVC_DIR}/KL_VRX.def)
+    ${KL_VRX_MSVC_OBJECTS} $<TARGET_OBJECTS:KL_VRX_msvc_bridge> $<TARGET_OBJECTS:KL_VRX_c_face>
+    ${KL_VRX_MSVC_DIR}/KL_VRX.def)
 if("-Werror" IN_LIST KL_VRX_WARNINGS)
     # Clang's objects carry no linker directives GNU ld would warn about.
     target_link_options(KL_VRX PRIVATE -Wl,--fatal-warnings)

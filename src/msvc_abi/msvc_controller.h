@@ -1,7 +1,7 @@
 // TVRXHardwareController as KL_VRX.dll's hosts see it: an object of the
 // Microsoft C++ ABI (virtual table, scalar deleting destructor, type
-// information) whose 33 entries run the core's controller through the
-// bridge's C calls.
+// information) whose 33 entries run the core's controller through the C
+// face (KL_VRX_c.h).
 //
 // Built by clang for x86_64-pc-windows-msvc only. The class keeps the
 // public name outside any namespace, as hosts see it through typeid; the
@@ -17,8 +17,8 @@ class TVRXHardwareController final : public KL_VRXSDK::KLSYS_IVRX {
   public:
     using KL_IVRXCallback = KL_VRXSDK::KL_IVRXCallback;
 
-    // Takes over core.
-    explicit TVRXHardwareController(KlVrxCore* core) : core(core) {}
+    // Takes over unit.
+    explicit TVRXHardwareController(kl_vrx_unit* unit) : unit(unit) {}
     // Parks and closes the unit and destroys the core's controller.
     ~TVRXHardwareController() override;
 
@@ -30,13 +30,16 @@ class TVRXHardwareController final : public KL_VRXSDK::KLSYS_IVRX {
     static void* operator new(size_t size) noexcept;
     static void operator delete(void* memory);
 
-#define KL_VRX_DECLARE_ENTRY(name, parameters, arguments) uint32_t name parameters override;
+#define KL_VRX_DECLARE_ENTRY(name, cName, parameters, arguments) uint32_t name parameters override;
     KL_VRX_FORWARDED_OPERATIONS(KL_VRX_DECLARE_ENTRY)
 #undef KL_VRX_DECLARE_ENTRY
     const char* GetLastErrorText() override;
+    uint32_t GetLogging(bool* on) override;
+    uint32_t SetLogging(bool on) override;
+    uint32_t Close(bool park) override;
     uint32_t SetPosition20Callback(KL_IVRXCallback* callback) override;
     uint32_t SetPosition21Callback(KL_IVRXCallback* callback) override;
 
   private:
-    KlVrxCore* core;  // owned
+    kl_vrx_unit* unit;  // owned
 };

@@ -24,12 +24,12 @@ bool IsOwnController(KL_IVRX* vrx) {
 extern "C" {
 
 KL_IVRX* KL_VRX_CALL KlVrxMsvcCreateVRXInternal(int32_t hostIndex) {
-    KlVrxCore* core = KlVrxCoreCreate(hostIndex);
-    if (core == nullptr)
+    kl_vrx_unit* unit = nullptr;
+    if (kl_vrx_open(hostIndex, &unit) != KL_VRX_OK)
         return nullptr;
-    auto* controller = new TVRXHardwareController(core);
+    auto* controller = new TVRXHardwareController(unit);
     if (controller == nullptr)
-        KlVrxCoreDestroy(core);
+        kl_vrx_close(unit);
     return controller;
 }
 
