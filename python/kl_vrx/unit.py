@@ -177,6 +177,9 @@ class Unit:
     __slots__ = ("_handle", "_callbacks", "_callback_errors", "__weakref__")
 
     def __init__(self, host_index: int) -> None:
+        """Opens the unit at host_index with the full start-up (kl_vrx_open).
+        Raises IndexOutOfRange when there is no such unit, OpenFailed or
+        CommandFailed when counting or opening fails."""
         self._handle: Optional[int] = None
         self._callbacks: Dict[str, Tuple[Callback, Any]] = {}
         self._callback_errors: List[BaseException] = []
