@@ -34,7 +34,9 @@ if(NOT result EQUAL 0)
 endif()
 file(GLOB WHEEL ${OUT}/dist/kl_vrx-*-py3-none-*.whl)
 list(LENGTH WHEEL wheels)
-if(NOT wheels EQUAL 1)
+# It holds a native library: a wheel tagged for any platform would install
+# where that library cannot load.
+if(NOT wheels EQUAL 1 OR WHEEL MATCHES "-any\\.whl$")
     message(FATAL_ERROR "expected one kl_vrx platform wheel in ${OUT}/dist, found: ${WHEEL}")
 endif()
 message(STATUS "Built ${WHEEL}")
