@@ -24,7 +24,7 @@ run("installing the wheel"
         --disable-pip-version-check --root-user-action=ignore --quiet ${WHEEL})
 # The suite must see the installed package and its bundled library, not the
 # sources or a library named in the environment.
-set(checks "import kl_vrx, sys\n"
+string(CONCAT checks "import kl_vrx, sys\n"
     "assert kl_vrx.__file__.startswith(sys.prefix), kl_vrx.__file__\n"
     "assert kl_vrx.library_path().startswith(sys.prefix), kl_vrx.library_path()\n")
 run("loading the installed package"
