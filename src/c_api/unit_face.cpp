@@ -201,7 +201,7 @@ uint32_t kl_vrx_unit_reason(kl_vrx_unit* unit) {
 #define KL_VRX_DEFINE_C_OPERATION(cName, name, parameters, arguments, nullOut)     \
     uint32_t kl_vrx_##cName(kl_vrx_unit* unit, KL_VRX_UNPARENTHESIZE parameters) { \
         return GuardedOut(unit, nullOut, [&](TVRXHardwareController& controller) { \
-            return controller.name arguments;                                      \
+            return controller.TVRXHardwareController::name arguments;              \
         });                                                                        \
     }
 KL_VRX_C_OPERATIONS(KL_VRX_DEFINE_C_OPERATION)

@@ -5,7 +5,6 @@
 
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "KL_VRX/KL_VRX_c.h"
 #include "KL_VRX/emulator.h"
@@ -110,8 +109,7 @@ TEST(CApiNames, EveryStatusAndReasonHasItsConstantsName) {
         {KL_VRX_INVALID_PARAMETER, "KL_VRX_INVALID_PARAMETER"},
         {KL_VRX_INVALID_POINTER, "KL_VRX_INVALID_POINTER"},
         {1, "KL_VRX_UNKNOWN_STATUS"},
-        {514, "KL_VRX_UNKNOWN_STATUS"},
-    };
+        {514, "KL_VRX_UNKNOWN_STATUS"}};
     for (const auto& [status, name] : statuses)
         EXPECT_STREQ(kl_vrx_status_name(status), name) << status;
     const char* const reasons[] = {
