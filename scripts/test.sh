@@ -14,7 +14,8 @@
 # Microsoft-ABI layer and hosts, clang's runtime for the fuzzer, Ninja,
 # umockdev, GoogleTest: the Linux package and the sources the cross build
 # compiles, Google Benchmark, dpkg-dev, lintian and pkg-config for the
-# packages' tests) with one apt-get update; nothing else is
+# packages' tests, and pytest, venv, setuptools, wheel and pip for the
+# Python package's wheel and suite) with one apt-get update; nothing else is
 # downloaded. Exits non-zero when any step or any test fails, after running
 # everything it can.
 #
@@ -37,7 +38,8 @@ install_missing() {
     local missing=() pkg
     for pkg in g++-mingw-w64-x86-64-posix wine wine64 clang lld llvm libclang-rt-14-dev ninja-build \
         umockdev libumockdev-dev libgtest-dev googletest libbenchmark-dev \
-        dpkg-dev lintian pkg-config; do
+        dpkg-dev lintian pkg-config \
+        python3-pytest python3-venv python3-setuptools python3-wheel python3-pip; do
         installed "$pkg" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
