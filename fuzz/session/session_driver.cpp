@@ -314,72 +314,68 @@ class TSession {
         units.push_back(&unit);
     }
 
+    // The settings of a unit and of the bus, each from its two arguments.
+    using TUnit = KL_VRXEmu::TEmulatedUnit;
+    static constexpr uint32_t TransitionTimes[] = {0, 5, 400, 700, 3000, 6020, 25001, 1};
+    static constexpr const char* EntryPoints[] = {
+        "HidD_GetHidGuid",      "HidD_GetPreparsedData",      "HidD_FreePreparsedData",
+        "HidP_GetCaps",         "HidD_GetSerialNumberString", "HidD_GetManufacturerString",
+        "HidD_GetProductString"};
+    static constexpr uint16_t ProductIds[] = {0x0E32, 0x0E31, 0x0E58, 0x0E57};
+    static uint8_t Register(uint8_t choice) { return static_cast<uint8_t>(18 + choice % 7); }
+    static uint32_t ErrorOrNone(uint8_t choice) {
+        return choice == 0 ? 0 : ErrorCodes[choice % std::size(ErrorCodes)];
+    }
+
     void TuneUnit() {
-        static constexpr uint32_t TransitionTimes[] = {0, 5, 400, 700, 3000, 6020, 25001, 1};
-        KL_VRXEmu::TEmulatedUnit* unit = PickUnit();
+        static constexpr void (*Settings[8])(TUnit&, uint8_t, uint8_t) = {
+            [](TUnit& u, uint8_t f, uint8_t s) { u.SetRegister(Register(f), s); },
+            [](TUnit& u, uint8_t f, uint8_t s) {
+                u.SetTransitionTime(Register(f), TransitionTimes[s % std::size(TransitionTimes)]);
+            },
+            [](TUnit& u, uint8_t f, uint8_t s) { u.SetStuck(Register(f), (s & 1) != 0); },
+            [](TUnit& u, uint8_t f, uint8_t s) {
+                u.SetBlock((f & 1) != 0 ? 25 : 0, std::vector<uint8_t>(s % 6, f));
+            },
+            [](TUnit& u, uint8_t f, uint8_t s) {
+                u.SetReportLengths(ReportLength(f), ReportLength(s));
+            },
+            [](TUnit& u, uint8_t f, uint8_t) { u.SetGetCapsFails((f & 1) != 0); },
+            [](TUnit& u, uint8_t f, uint8_t) { u.SetIgnoresLaunchModeSwitch((f & 1) != 0); },
+            [](TUnit& u, uint8_t f, uint8_t s) {
+                u.SetReplyCode((f & 1) != 0 ? std::optional<uint8_t>(s) : std::nullopt);
+            }};
+        TUnit* unit = PickUnit();
         const uint8_t setting = input.Choice() % 8;
         const uint8_t first = input.Choice();
         const uint8_t second = input.Choice();
-        const auto reg = static_cast<uint8_t>(18 + first % 7);
-        if (unit == nullptr)
-            return;
-        switch (setting) {
-            case 0:
-                return unit->SetRegister(reg, second);
-            case 1:
-                return unit->SetTransitionTime(
-                    reg, TransitionTimes[second % std::size(TransitionTimes)]);
-            case 2:
-                return unit->SetStuck(reg, (second & 1) != 0);
-            case 3:
-                return unit->SetBlock((first & 1) != 0 ? 25 : 0,
-                                      std::vector<uint8_t>(second % 6, first));
-            case 4:
-                return unit->SetReportLengths(ReportLength(first), ReportLength(second));
-            case 5:
-                return unit->SetGetCapsFails((first & 1) != 0);
-            case 6:
-                return unit->SetIgnoresLaunchModeSwitch((first & 1) != 0);
-            default:
-                return unit->SetReplyCode((first & 1) != 0 ? std::optional<uint8_t>(second)
-                                                           : std::nullopt);
-        }
+        if (unit != nullptr)
+            Settings[setting](*unit, first, second);
     }
 
     void TuneBus() {
-        const auto ErrorOrNone = [](uint8_t choice) {
-            return choice == 0 ? 0 : ErrorCodes[choice % std::size(ErrorCodes)];
-        };
-        static constexpr const char* EntryPoints[] = {
-            "HidD_GetHidGuid",      "HidD_GetPreparsedData",      "HidD_FreePreparsedData",
-            "HidP_GetCaps",         "HidD_GetSerialNumberString", "HidD_GetManufacturerString",
-            "HidD_GetProductString"};
-        static constexpr uint16_t ProductIds[] = {0x0E32, 0x0E31, 0x0E58, 0x0E57};
+        static constexpr void (*Settings[8])(TSession&, uint8_t, uint8_t) = {
+            [](TSession& t, uint8_t f, uint8_t) { t.bus.SetHidLibraryLoads((f & 1) == 0); },
+            [](TSession& t, uint8_t f, uint8_t s) {
+                t.bus.SetEntryPointPresent(EntryPoints[f % std::size(EntryPoints)], (s & 1) == 0);
+            },
+            [](TSession& t, uint8_t f, uint8_t s) {
+                t.bus.SetClassDevsError(ErrorOrNone(f), s % 4);
+            },
+            [](TSession& t, uint8_t f, uint8_t) { t.bus.SetEnumerationError(ErrorOrNone(f)); },
+            [](TSession& t, uint8_t f, uint8_t s) { t.bus.SetDetailError(s % 4, ErrorOrNone(f)); },
+            [](TSession& t, uint8_t f, uint8_t) { t.bus.SetTick(0xFFFFFFFFu - f * 16u); },
+            [](TSession& t, uint8_t f, uint8_t) { t.bus.SetReportLatency(f % 4); },
+            // A foreign interface that shows a unit's identifiers.
+            [](TSession& t, uint8_t f, uint8_t s) {
+                if (t.foreign++ < MaxUnits)
+                    t.bus.AttachForeign((f & 1) != 0 ? 0x3C5A : 0x046D,
+                                        ProductIds[s % std::size(ProductIds)]);
+            }};
         const uint8_t setting = input.Choice() % 8;
         const uint8_t first = input.Choice();
         const uint8_t second = input.Choice();
-        switch (setting) {
-            case 0:
-                return bus.SetHidLibraryLoads((first & 1) == 0);
-            case 1:
-                return bus.SetEntryPointPresent(EntryPoints[first % std::size(EntryPoints)],
-                                                (second & 1) == 0);
-            case 2:
-                return bus.SetClassDevsError(ErrorOrNone(first), second % 4);
-            case 3:
-                return bus.SetEnumerationError(ErrorOrNone(first));
-            case 4:
-                return bus.SetDetailError(second % 4, ErrorOrNone(first));
-            case 5:
-                return bus.SetTick(0xFFFFFFFFu - first * 16u);
-            case 6:
-                return bus.SetReportLatency(first % 4);
-            default:
-                // A foreign interface that shows a unit's identifiers.
-                if (foreign++ < MaxUnits)
-                    bus.AttachForeign((first & 1) != 0 ? 0x3C5A : 0x046D,
-                                      ProductIds[second % std::size(ProductIds)]);
-        }
+        Settings[setting](*this, first, second);
     }
 
     TFuzzInput& input;

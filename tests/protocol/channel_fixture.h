@@ -6,13 +6,13 @@
 #include <KL_VRX/emulator.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "os/os.h"
 #include "protocol/command_catalogue.h"
 #include "protocol/command_channel.h"
 #include "support/transport_text.h"
+#include "support/unit_messages.h"
 
 namespace KL_VRXTest {
 
@@ -40,16 +40,6 @@ class ChannelTest : public ::testing::Test {
         return text;
     }
 };
-
-// Command code and value byte of each report the unit received.
-using TMessages = std::vector<std::pair<int, int>>;
-
-inline TMessages Messages(const KL_VRXEmu::TEmulatedUnit& unit) {
-    TMessages messages;
-    for (const auto& report : unit.Received())
-        messages.emplace_back(report[1], report[2]);
-    return messages;
-}
 
 // Writes (0, code, value) to the unit through a handle of its own, so the
 // unit's reply waits, queued, for the channel's next read.

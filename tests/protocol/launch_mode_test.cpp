@@ -10,6 +10,7 @@ namespace {
 using KL_VRXEmu::TEmulatedBus;
 using KL_VRXEmu::TEmulatedUnit;
 using KL_VRXTest::ChannelTest;
+using KL_VRXTest::FullStartUp;
 using KL_VRXTest::Messages;
 using KL_VRXTest::TMessages;
 using namespace KL_VRXProtocol;
@@ -82,8 +83,6 @@ TMessages CollapsePolls(TMessages messages) {
             kept.push_back(message);
     return kept;
 }
-
-const TMessages FullStartUp{{18, 0}, {33, 15}, {18, 0}, {18, 0}, {34, 1}, {19, 0}, {19, 0}};
 
 struct TOpenCase {
     const char* name;
