@@ -39,11 +39,8 @@ TEST_P(CommandLine, Parses) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, CommandLine,
     ::testing::Values(
-        TCommandLineRow{"JsonAfter", {"list", "--json"}, "list|json||"},
-        TCommandLineRow{"JsonBefore", {"--json", "list"}, "list|json||"},
         TCommandLineRow{
             "EmulateBetween", {"show", "--emulate", "1,2", "1"}, "show 1||emulate 1,2|"},
-        TCommandLineRow{"EmulateEquals", {"show", "1", "--emulate=none"}, "show 1||emulate none|"},
         TCommandLineRow{"NegativeIndex", {"show", "-1", "--json"}, "show -1|json||"},
         TCommandLineRow{"DoubleDash", {"log", "--", "--json", "-x"}, "log --json -x|||"},
         TCommandLineRow{"IntervalForWatch", {"watch", "1", "--interval", "50"}, "watch 1|||50"},

@@ -111,8 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 0, ""},
                       TWatchRow{"Interval", "watch 1 position21 position20", false, 500, SIGINT,
                                 "0  position21 0  position20 1\n1500  position21 0 -> 2\n", 0, ""},
-                      TWatchRow{"OtherElementChanges", "watch 1 position20", false, 200, SIGINT,
-                                "0  position20 1\n", 0, ""},
                       TWatchRow{"Unplugged", "watch 1", false, 200, 0, allElements,
                                 ExitOperationFailed, "reading position21 failed: status 5"},
                       TWatchRow{"SetOnlyElement", "watch 1 state18", false, 200, 0, "", ExitUsage,
