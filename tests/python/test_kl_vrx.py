@@ -6,13 +6,14 @@ import os
 import subprocess
 import sys
 import threading
+from concurrent.futures import ThreadPoolExecutor
 
 import pytest
 
 import kl_vrx
 from kl_vrx.errors import make_error
 
-SIMULATED, FAMILY1, FAMILY2 = 0, 1, 3
+FAMILY1, FAMILY2 = 1, 3
 
 
 @pytest.fixture
@@ -32,9 +33,6 @@ def bus(tmp_path, monkeypatch):
     (FAMILY1, "host_value", (7, 4294967295)),
     (FAMILY1, "logging", (True, False)),
     (FAMILY1, "log_dump_flag", (255, 0)),
-    (FAMILY2, "position21", (3, 0)),
-    (FAMILY2, "position20", (4, 3)),
-    (SIMULATED, "position21", (2, 3)),
 ])
 def test_an_element_reads_back_what_was_set(bus, host_index, element, values):
     with kl_vrx.Unit(host_index) as unit:
@@ -46,35 +44,16 @@ def test_an_element_reads_back_what_was_set(bus, host_index, element, values):
 
 @pytest.mark.parametrize("host_index, element, expected", [
     (FAMILY1, "model_family", 1),
-    (FAMILY2, "model_family", 2),
-    (SIMULATED, "model_family", 2),
-    (FAMILY1, "position_count", 3),
     (FAMILY2, "position_count", 4),
     (FAMILY2, "position19_family2", 0),
-    (FAMILY2, "position19", 1),
     (FAMILY1, "fixed_value", 30),
-    (FAMILY1, "host_value", 1),
     (FAMILY1, "device_number", 12345678),
-    (SIMULATED, "device_number", 0),
     (FAMILY1, "device_info", (1, 2, 3)),
-    (SIMULATED, "device_info", (0, 0, 0)),
     (FAMILY1, "device_count", 3),
-    (FAMILY2, "device_count", 2),
-    (FAMILY1, "logging", False),
 ])
 def test_a_reading(bus, host_index, element, expected):
     with kl_vrx.Unit(host_index) as unit:
         assert getattr(unit, element) == expected
-
-
-def test_set_only_settings_are_sent_and_not_readable(bus):
-    with kl_vrx.Unit(FAMILY1) as unit:
-        unit.state224 = 1
-        unit.state18 = 0
-        with pytest.raises(AttributeError, match="set-only"):
-            unit.state18
-        with pytest.raises(AttributeError, match="read-only"):
-            unit.model_family = 2
 
 
 def on_unit(host_index, action):
@@ -94,17 +73,16 @@ def read_after(end, element):
 
 @pytest.mark.parametrize("act, error, status, text", [
     (set_on(FAMILY1, "position21", 3), kl_vrx.InvalidParameter, 512, "Invalid parameter."),
-    (set_on(FAMILY2, "position23", 0), kl_vrx.InvalidParameter, 512, "Invalid parameter."),
     (set_on(FAMILY1, "state18", 2), kl_vrx.InvalidParameter, 512, "Invalid parameter."),
-    (set_on(FAMILY1, "position21", 2**32 + 2), kl_vrx.InvalidParameter, 512, "4294967298"),
     (set_on(FAMILY1, "host_value", -1), kl_vrx.InvalidParameter, 512, "-1"),
     (set_on(FAMILY1, "log_dump_flag", 256), kl_vrx.InvalidParameter, 512, "256"),
     (lambda: kl_vrx.Unit(4), kl_vrx.IndexOutOfRange, 10, "Index out of range."),
-    (lambda: kl_vrx.Unit(-1), kl_vrx.IndexOutOfRange, 10, "Index out of range."),
     (lambda: kl_vrx.Unit(2**32 + 1), kl_vrx.IndexOutOfRange, 10, "4294967297"),
     (on_unit(FAMILY1, lambda unit: unit.open_unit(3)), kl_vrx.IndexOutOfRange, 10,
      "Index out of range."),
-    (set_on(FAMILY1, "position19_family2", 0), AttributeError, None, None),
+    (set_on(FAMILY1, "state224", 2), kl_vrx.InvalidParameter, 512, "Invalid parameter."),
+    (set_on(FAMILY1, "model_family", 2), AttributeError, None, "read-only"),
+    (read_after(lambda unit: None, "state18"), AttributeError, None, "set-only"),
     (read_after(lambda unit: None, "position19_family2"), kl_vrx.PositionOutOfRange, 11,
      "Position out of range."),
     (read_after(lambda unit: unit.close_unit(), "position21"), kl_vrx.NotOpen, 2, ""),
@@ -114,10 +92,11 @@ def read_after(end, element):
 def test_each_failure_raises_its_exception(bus, act, error, status, text):
     with pytest.raises(error) as caught:
         act()
+    assert text in str(caught.value)
     if status is not None:
         assert isinstance(caught.value, kl_vrx.Error)
         assert (caught.value.status, caught.value.name.startswith("KL_VRX_")) == (status, True)
-        assert text in caught.value.text and text in str(caught.value)
+        assert text in caught.value.text
 
 
 @pytest.mark.parametrize("status, reason, error, name", [
@@ -130,7 +109,6 @@ def test_each_failure_raises_its_exception(bus, act, error, status, text):
 def test_the_reason_behind_a_failed_command_picks_the_exception(status, reason, error, name):
     raised = make_error(status, "text", reason)
     assert type(raised) is error and raised.reason_name == name
-    assert isinstance(raised, kl_vrx.Timeout) == (reason in (4, 8) and status == 5)
 
 
 @pytest.mark.parametrize("element, moves", [("position21", (2, 0)), ("position20", (0, 1))])
@@ -140,8 +118,6 @@ def test_callbacks(bus, element, moves):
         setattr(unit, f"on_{element}_changed", lambda: calls.append(element))
         gc.collect()  # only the unit holds the lambda now
         setattr(unit, element, moves[0])
-        with pytest.raises(kl_vrx.InvalidParameter):
-            setattr(unit, element, 9)
         assert calls == [element]
 
         def fail():
@@ -161,7 +137,6 @@ def test_the_emulator_switch():
         with kl_vrx.emulated("none"):
             assert kl_vrx.count() == 1
         assert kl_vrx.count() == 4
-    unit = None
     with pytest.raises(kl_vrx.InvalidParameter, match="still open"):
         with kl_vrx.emulated("2"):
             unit = kl_vrx.Unit(1)
@@ -175,28 +150,16 @@ def test_two_units_on_two_threads(bus):
     # Both read at once only after both moves: the virtual clock is one for
     # both threads (1 ms a report), and a thread's reads would otherwise use
     # up the 700 ms in which the other's move must arrive.
-    moved = threading.Barrier(2)
-    failures = []
+    moved = threading.Barrier(2, timeout=60)  # a failed thread never arrives
 
     def drive(host_index, value):
-        try:
-            with kl_vrx.Unit(host_index) as unit:
-                unit.position21 = value
-                moved.wait()
-                for _ in range(3000):
-                    assert unit.position21 == value
-                with pytest.raises(kl_vrx.InvalidParameter):
-                    unit.position21 = 7
-        except BaseException as failure:
-            failures.append(failure)
-            moved.abort()
+        with kl_vrx.Unit(host_index) as unit:
+            unit.position21 = value
+            moved.wait()
+            return all(unit.position21 == value for _ in range(3000))
 
-    threads = [threading.Thread(target=drive, args=args) for args in ((1, 2), (2, 0))]
-    for thread in threads:
-        thread.start()
-    for thread in threads:
-        thread.join()
-    assert failures == []
+    with ThreadPoolExecutor(2) as pool:
+        assert list(pool.map(drive, (1, 2), (2, 0))) == [True, True]
 
 
 @pytest.mark.parametrize("named, loaded", [(None, True), ("/nonexistent/libKL_VRX_c.so", False)])
