@@ -47,13 +47,6 @@ struct TUnitDriver {
 
     void Fault(const std::string& what) { faults.push_back(what); }
 
-    // Register 20's device value for an API value (-1: none), per family.
-    static int Position20Device(unsigned family, uint32_t api) {
-        static const int family1[] = {2, 1, 3, -1, -1};
-        static const int family2[] = {3, 1, 16, 2, 0};
-        return api > 4 ? -1 : family == 1 ? family1[api] : family2[api];
-    }
-
     KL_IVRX* Create() {
         KL_IVRX* vrx = CreateVRX(hostIndex);
         if (vrx == nullptr) {
@@ -78,7 +71,7 @@ struct TUnitDriver {
                 vrx = Create();
                 continue;
             }
-            Step(*GetVRX2(vrx), random() % 8, random());
+            Step(*GetVRX2(vrx), random() % 4, random());
         }
         if (vrx != nullptr && DeleteVRX(vrx) != 0)
             Fault("deletion failed");
@@ -103,30 +96,7 @@ struct TUnitDriver {
                 status = vrx.GetPosition21(&got);
                 right = got + 1 == unit.Register(21);
                 break;
-            case 2: {
-                // Settable: 0 and 1, and in family 2 also 3 and 4.
-                const uint32_t api = family == 1 ? value % 2 : value % 4 + (value % 4 >= 2);
-                name = "SetPosition20";
-                status = vrx.SetPosition20(api);
-                right = unit.Register(20) == Position20Device(family, api);
-                break;
-            }
-            case 3:
-                name = "GetPosition20";
-                status = vrx.GetPosition20(&got);
-                right = Position20Device(family, got) == unit.Register(20);
-                break;
-            case 4:  // 22: API 0 is device 2, API 1 device 1
-                name = "SetPosition22";
-                status = vrx.SetPosition22(value % 2);
-                right = unit.Register(22) == 2 - value % 2;
-                break;
-            case 5:
-                name = "GetPosition22";
-                status = vrx.GetPosition22(&got);
-                right = got == 2u - unit.Register(22);
-                break;
-            case 6:  // 224: sent, not awaited; 0 is 15, 1 is 127
+            case 2:  // 224: sent, not awaited; 0 is 15, 1 is 127
                 name = "SetState224";
                 status = vrx.SetState224(value % 2);
                 right = unit.LastValue(224) == (value % 2 == 0 ? 15 : 127);

@@ -90,12 +90,6 @@ INSTANTIATE_TEST_SUITE_P(
             1,
             {"3c5a:0e58", "permission denied", "mode 0000", "3c5a:0e31", "read/write ok", NoRule,
              "udevadm control --reload-rules", "1 of 2 VRX units cannot be opened by this user"}},
-        TDoctorRow{"DeniedJson",
-                   {{1, 2}},
-                   0,
-                   "doctor --json",
-                   1,
-                   {R"("access":"permission denied")", R"("fix":")", R"("ok":false)"}},
         TDoctorRow{
             "MouseOnly",
             {},

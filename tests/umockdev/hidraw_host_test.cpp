@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "KL_VRX/KL_VRX.h"
 #include "os/linux/linux_os.h"
@@ -113,16 +112,10 @@ TEST_F(HidrawHost, CreatingOpensTheNamedUnitWithItsOwnReportLengths) {
         for (int32_t i = 1; i <= 3; ++i)
             EXPECT_EQ(units[i - 1]->Opens(), i <= hostIndex ? 1u : 0u) << i;
         uint32_t family = 0;
-        uint32_t positions = 0;
-        uint32_t info[3] = {};
         uint32_t number = 0;
         EXPECT_EQ(GetVRX2(vrx.get())->GetModelFamily(&family), 0u);
         EXPECT_EQ(family, family2 ? 2u : 1u);
-        EXPECT_EQ(vrx->GetPositionCount(&positions), 0u);
-        EXPECT_EQ(positions, family2 ? 4u : 3u);
-        EXPECT_EQ(GetVRX2(vrx.get())->GetDeviceInfo(&info[0], &info[1], &info[2]), 0u);
         EXPECT_EQ(GetVRX2(vrx.get())->GetDeviceNumber(&number), 0u);
-        EXPECT_THAT(info, ::testing::ElementsAre(1u, 2u, 3u));
         EXPECT_EQ(number, 12345678u);
     }
 }
@@ -174,52 +167,25 @@ INSTANTIATE_TEST_SUITE_P(
                   "Problem reading data from VRX. Read fail. API error: 1167.", 0, 0, true}),
     RowName());
 
-// Two controllers of one unit, in turn on one thread and at once on two
-// threads: hidraw gives each open file a copy of every report, and each
-// controller still reads only its own replies.
+// Two controllers of one unit: hidraw gives each open file a copy of every
+// report, so they share the process's one handle and each reads only its
+// own replies. (At once on two threads is the threads suite's.)
 class HidrawSharedUnit : public HidrawHost, public ::testing::WithParamInterface<unsigned> {};
 
-// Sets position 21 through one controller, reads it through both; "" when right.
-std::string SetAndRead(KL_VRXSDK::KL_IVRX& writer, KL_VRXSDK::KL_IVRX& reader, uint32_t value) {
-    if (writer.SetPosition21(value) != 0)
-        return std::string("set: ") + writer.GetLastErrorText();
-    for (KL_VRXSDK::KL_IVRX* vrx : {&reader, &writer}) {
-        uint32_t got = 9;
-        if (vrx->GetPosition21(&got) != 0)
-            return std::string("get: ") + vrx->GetLastErrorText();
-        if (got != value)
-            return "read " + std::to_string(got) + " after setting " + std::to_string(value);
-    }
-    return "";
-}
-
-TEST_P(HidrawSharedUnit, TwoControllersInTurnThenAtOnce) {
+TEST_P(HidrawSharedUnit, TwoControllersInTurnShareOneHandle) {
     TFakeUnit& unit = bed.PlugUnit(GetParam());
     TVRX a = Create(1);
     TVRX b = Create(1);
     ASSERT_TRUE(a && b) << GetLastVRXDLLError();
-    for (uint32_t i = 0; i < 4; ++i)
-        EXPECT_EQ(SetAndRead(i % 2 ? *a : *b, i % 2 ? *b : *a, i % 3), "");
-
-    std::string faults[2];
-    std::thread other([&] {
-        for (uint32_t i = 0; i < 50 && faults[1].empty(); ++i) {
-            uint32_t got = 9;
-            if (b->SetPosition22(i % 2) != 0 || b->GetPosition22(&got) != 0 || got != i % 2)
-                faults[1] = std::string("22: ") + b->GetLastErrorText();
-        }
-    });
-    for (uint32_t i = 0; i < 50 && faults[0].empty(); ++i) {
+    // In turn: what one sets, the other reads.
+    for (uint32_t i = 0; i < 4; ++i) {
         uint32_t got = 9;
-        if (a->SetPosition21(i % 3) != 0 || a->GetPosition21(&got) != 0 || got != i % 3)
-            faults[0] = std::string("21: ") + a->GetLastErrorText();
+        EXPECT_EQ((i % 2 ? a : b)->SetPosition21(i % 3), 0u);
+        EXPECT_EQ((i % 2 ? b : a)->GetPosition21(&got), 0u);
+        EXPECT_EQ(got, i % 3);
     }
-    other.join();
-    EXPECT_EQ(faults[0], "");
-    EXPECT_EQ(faults[1], "");
+
     EXPECT_EQ(unit.Opens(), 1u);  // one handle of the process, shared
-    a.reset();
-    EXPECT_EQ(SetAndRead(*b, *b, 2), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(BothFamilies, HidrawSharedUnit, ::testing::Values(1u, 2u));
