@@ -63,8 +63,8 @@ TEST(SharedUnit, TwoControllersInTurnOnOneThreadThenAtOnceOnTwo) {
         }
         // At once: each thread owns one element, so it reads back what it set.
         std::string other;
-        std::thread thread([&] { other = Drive(*b, true, 200); });
-        EXPECT_EQ(Drive(*a, false, 200), "");
+        std::thread thread([&] { other = Drive(*b, true, 1000); });
+        EXPECT_EQ(Drive(*a, false, 1000), "");
         thread.join();
         EXPECT_EQ(other, "");
         // Closing one controller leaves the other working.
