@@ -3,7 +3,8 @@
 # sanitizers) in their own build directory and runs each for a bounded time
 # over a copy of its seed corpus:
 #   report_descriptor_fuzzer  fuzz/corpus (HID report descriptors)
-#   log_decoder_fuzzer        fuzz/traffic_log_corpus (logs the library wrote)
+#   log_decoder_fuzzer        fuzz/traffic_log_corpus (logs the library wrote,
+#                             and inputs that once found a fault)
 #   session_fuzzer            fuzz/session_corpus (host sessions: real
 #                             exchanges, and inputs that once found a fault)
 # The three run at the same time, each for the given wall time.

@@ -81,6 +81,8 @@ class TCursor {
             return false;  // a lone digit at the end
         const size_t count = (rest.size() + 1) / 3;
         bytes.resize(count);
+        if (count == 0)
+            return true;  // an empty list: nothing after the field's blank
         const auto* text = reinterpret_cast<const unsigned char*>(rest.data());
         uint8_t* byte = bytes.data();
         const uint16_t* pairs = HexPairs();
@@ -95,16 +97,14 @@ class TCursor {
             bad |= value | static_cast<unsigned>(text[2] ^ ' ') << 8;
             *byte++ = static_cast<uint8_t>(value);
         }
-        if (count != 0) {
-            uint16_t key;
-            std::memcpy(&key, text, 2);
-            bad |= pairs[key];
-            *byte = static_cast<uint8_t>(pairs[key]);
-        }
+        uint16_t key;
+        std::memcpy(&key, text, 2);
+        bad |= pairs[key];
+        *byte = static_cast<uint8_t>(pairs[key]);
         if (bad >= 0x100)
             return false;
         // The last byte's blank, when there is one.
-        if (!rest.empty() && rest.size() % 3 == 0 && rest.back() != ' ')
+        if (rest.size() % 3 == 0 && rest.back() != ' ')
             return false;
         rest.remove_prefix(rest.size());
         return true;
