@@ -79,7 +79,9 @@ def emulated(spec: str, real_clock: bool = False) -> Iterator[None]:
     bad item.
     """
     if "\0" in spec:
-        raise make_error(_INVALID_PARAMETER, "The spec contains a NUL character.")
+        raise make_error(
+            _INVALID_PARAMETER, "The emulated units' description contains a NUL character."
+        )
     library = _library.library()
     emulation = (spec.encode("utf-8"), int(bool(real_clock)))
     status = library.kl_vrx_emulate(*emulation)
