@@ -2,7 +2,7 @@
 # Runs the many-threads test of the Windows build under Wine again and again
 # (not part of CI): a stall or failure that shows once in many runs shows
 # here. Build first: cmake --preset windows && cmake --build --preset windows
-# --target test_threads.
+# --target test_kl_vrx.
 #
 #   bash scripts/loop_many_threads.sh [RUNS] [SECONDS_PER_RUN]
 #
@@ -12,7 +12,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-50}
 limit=${2:-300}
-exe=build/windows/tests/test_threads.exe
+exe=build/windows/tests/test_kl_vrx.exe
 [ -f "$exe" ] || { echo "loop_many_threads.sh: $exe not built" >&2; exit 2; }
 
 export WINEPREFIX="$PWD/build/windows/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
